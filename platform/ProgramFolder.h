@@ -1,0 +1,9 @@
+#pragma once
+#include <string>
+
+// The folder every file the system writes for itself lives in, with a trailing "/": the folder of
+// the executable unless --home or VISTREL_HOME names another.
+const std::string& ProgramFolder();
+void SetProgramFolder(const std::string& folder);
+// Called once at start with argv[0]; honours VISTREL_HOME.
+void InitProgramFolder(const char* argv0);

@@ -1,0 +1,3 @@
+#include "platform/TCanvas.h"
+
+TCanvas::TCanvas(TBitmap& owner) : owner_(owner) {}

@@ -1,0 +1,212 @@
+#include "platform/UiServices.h"
+
+#include <cstdlib>
+#include <iostream>
+
+namespace {
+TUiServices* g_current = nullptr;
+
+TConsoleUi& DefaultConsole()
+{
+    static TConsoleUi console;
+    return console;
+}
+
+bool IsYes(const std::string& answer)
+{
+    return !answer.empty() && (answer[0] == 'y' || answer[0] == 'Y');
+}
+
+constexpr char kCancel = '\x18';
+} // namespace
+
+TUiServices& Ui() { return g_current ? *g_current : DefaultConsole(); }
+
+void SetUi(TUiServices* services) { g_current = services; }
+
+TUiScope::TUiScope(TUiServices& services) : previous_(g_current) { g_current = &services; }
+TUiScope::~TUiScope() { g_current = previous_; }
+
+// ---- console -------------------------------------------------------------------------------
+
+TConsoleUi::TConsoleUi() : TConsoleUi(std::cin, std::cout, std::cerr) {}
+TConsoleUi::TConsoleUi(std::istream& in, std::ostream& out, std::ostream& err) : in_(in), out_(out), err_(err) {}
+
+bool TConsoleUi::ReadLine(const std::string& prompt, std::string& line)
+{
+    err_ << prompt << std::flush;
+    if (!std::getline(in_, line)) return false;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+void TConsoleUi::ShowMessage(const std::string& text) { err_ << text << std::endl; }
+void TConsoleUi::ShowError(const std::string& text) { err_ << text << std::endl; }
+
+bool TConsoleUi::AskYesNo(const std::string& question)
+{
+    std::string line;
+    return ReadLine(question + " [y/N] ", line) && IsYes(line);
+}
+
+int TConsoleUi::AskYesNoCancel(const std::string& question)
+{
+    std::string line;
+    if (!ReadLine(question + " [y/n/c] ", line) || line.empty() || line[0] == 'c' || line[0] == 'C') return -1;
+    return IsYes(line) ? 1 : 0;
+}
+
+bool TConsoleUi::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
+{
+    std::string line;
+    if (!ReadLine(prompt + " ", line)) return false;
+    value = line;
+    return true;
+}
+
+bool TConsoleUi::AskPassword(const std::string& caption, std::string& password)
+{
+    return ReadLine(caption + " ", password);
+}
+
+bool TConsoleUi::OpenFileDialog(const std::string&, std::string& fileName)
+{
+    std::string line;
+    if (!ReadLine("File to open: ", line) || line.empty()) return false;
+    fileName = line;
+    return true;
+}
+
+bool TConsoleUi::SaveFileDialog(const std::string&, std::string& fileName)
+{
+    std::string line;
+    if (!ReadLine("File to save: ", line) || line.empty()) return false;
+    fileName = line;
+    return true;
+}
+
+bool TConsoleUi::SelectFolder(const std::string& caption, std::string& folder)
+{
+    std::string line;
+    if (!ReadLine(caption + " ", line) || line.empty()) return false;
+    folder = line;
+    return true;
+}
+
+bool TConsoleUi::PickColor(TColor& color)
+{
+    std::string line;
+    if (!ReadLine("Colour ($BBGGRR): ", line) || line.empty()) return false;
+    try {
+        color = static_cast<TColor>(line[0] == '$' ? std::stoul(line.substr(1), nullptr, 16) : std::stoul(line));
+    } catch (...) {
+        return false;
+    }
+    return true;
+}
+
+bool TConsoleUi::PickFont(std::string& name, int&, int&, TColor&)
+{
+    std::string line;
+    if (!ReadLine("Font name: ", line) || line.empty()) return false;
+    name = line;
+    return true;
+}
+
+void TConsoleUi::Say(const std::string& text) { out_ << text << std::endl; }
+
+// ---- scripted ------------------------------------------------------------------------------
+
+std::vector<std::string> TScriptedUi::Messages(const std::string& kind) const
+{
+    std::vector<std::string> out;
+    for (const auto& r : Log)
+        if (r.kind == kind) out.push_back(r.text);
+    return out;
+}
+
+bool TScriptedUi::Take(const std::string& kind, const std::string& text, std::string& answer)
+{
+    Log.push_back({kind, text});
+    if (Answers.empty()) {
+        ++Unanswered;
+        return false;
+    }
+    answer = Answers.front();
+    Answers.pop_front();
+    return !(answer.size() >= 1 && answer[0] == kCancel);
+}
+
+void TScriptedUi::ShowMessage(const std::string& text) { Log.push_back({"message", text}); }
+void TScriptedUi::ShowError(const std::string& text) { Log.push_back({"error", text}); }
+
+bool TScriptedUi::AskYesNo(const std::string& question)
+{
+    std::string a;
+    return Take("question", question, a) && IsYes(a);
+}
+
+int TScriptedUi::AskYesNoCancel(const std::string& question)
+{
+    std::string a;
+    if (!Take("question", question, a) || a.empty() || a[0] == 'C' || a[0] == 'c') return -1;
+    return IsYes(a) ? 1 : 0;
+}
+
+bool TScriptedUi::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
+{
+    std::string a;
+    if (!Take("input", prompt, a)) return false;
+    value = a;
+    return true;
+}
+
+bool TScriptedUi::AskPassword(const std::string& caption, std::string& password)
+{
+    std::string a;
+    if (!Take("password", caption, a)) return false;
+    password = a;
+    return true;
+}
+
+bool TScriptedUi::OpenFileDialog(const std::string& filter, std::string& fileName)
+{
+    std::string a;
+    if (!Take("open", filter, a)) return false;
+    fileName = a;
+    return true;
+}
+
+bool TScriptedUi::SaveFileDialog(const std::string& filter, std::string& fileName)
+{
+    std::string a;
+    if (!Take("save", filter, a)) return false;
+    fileName = a;
+    return true;
+}
+
+bool TScriptedUi::SelectFolder(const std::string& caption, std::string& folder)
+{
+    std::string a;
+    if (!Take("folder", caption, a)) return false;
+    folder = a;
+    return true;
+}
+
+bool TScriptedUi::PickColor(TColor& color)
+{
+    std::string a;
+    if (!Take("color", "", a)) return false;
+    color = static_cast<TColor>(std::strtoul(a.c_str() + (a.size() && a[0] == '$'), nullptr, a.size() && a[0] == '$' ? 16 : 10));
+    return true;
+}
+
+bool TScriptedUi::PickFont(std::string& name, int&, int&, TColor&)
+{
+    std::string a;
+    if (!Take("font", name, a)) return false;
+    name = a;
+    return true;
+}
+
+void TScriptedUi::Say(const std::string& text) { Log.push_back({"say", text}); }
