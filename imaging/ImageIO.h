@@ -1,7 +1,9 @@
 #pragma once
 #include "platform/TBitmap.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 // The save settings that live elsewhere in the window (JPEG optimizer slider, Options and Png menus)
 // and that a load may change (a PNG's text replaces PngText).
@@ -15,6 +17,10 @@ struct TImageFileSettings {
 // The upper-cased extension: the text from the last "." on, unless a "/", "\" or ":" follows it.
 std::string FileExtension(const std::string& fileName);
 
+// Whether the extension of fileName has a reader (or a writer): the others are passed over silently.
+bool CanLoadImageFile(const std::string& fileName);
+bool CanSaveImageFile(const std::string& fileName);
+
 // Chooses a reader by extension; an unknown extension loads nothing. A failing reader raises its
 // error and leaves target as it was.
 void LoadImageFile(const std::string& fileName, TBitmap& target, TImageFileSettings& settings);
@@ -23,3 +29,13 @@ void LoadImageFile(const std::string& fileName, TBitmap& target, TImageFileSetti
 // save was abandoned (No to the icon question, a cancelled password), so the file list is not
 // refreshed.
 bool SaveImageFile(const std::string& fileName, TBitmap& source, const TImageFileSettings& settings);
+
+// The whole of a file, for the codecs that decode from memory; a missing or unreadable file raises
+// EvekFileError naming it.
+std::vector<std::uint8_t> ReadImageFileBytes(const std::string& fileName);
+// Creates or truncates the file and writes bytes; failures raise EvekFileError.
+void WriteImageFileBytes(const std::string& fileName, const std::vector<std::uint8_t>& bytes);
+
+// source itself when it is 24 or 32 bits a pixel, else a 24-bit copy of it made in copy: the rows
+// codecs can read directly.
+const TBitmap& AsTrueColor(const TBitmap& source, TBitmap& copy);
