@@ -1,9 +1,45 @@
 #include "imaging/Codecs.h"
+#include "imaging/PngImage.h"
 
-#include "platform/Errors.h"
+namespace {
 
-void LoadPngFile(const std::string&, TBitmap&, std::string&) { throw EvekImageError("PNG files are not supported yet."); }
-void SavePngFile(const std::string&, const TBitmap&, bool, const std::string&)
+// The keyword of the text chunk a save adds: the PNG format's keyword for a free comment.
+const char* const kTextKeyword = "Comment";
+
+} // namespace
+
+void LoadPngFile(const std::string& fileName, TBitmap& target, std::string& pngText)
 {
-    throw EvekImageError("PNG files are not supported yet.");
+    TPNGImage png;
+    png.LoadFromFile(fileName);
+    std::string text = png.ChunkText();
+    target.Assign(png.Bitmap());
+    pngText = std::move(text);
+}
+
+void SavePngFile(const std::string& fileName, const TBitmap& source, bool textOn, const std::string& pngText)
+{
+    TPNGImage png;
+    png.Assign(source);
+    if (textOn && !pngText.empty()) {
+        auto& text = png.Chunks().Add<TChunkZTXT>();
+        text.SetKeyword(kTextKeyword);
+        text.SetText(pngText);
+        png.Chunks().Move(text, png.Chunks().IndexOfClass<TChunkIEND>());
+    }
+    png.SaveToFile(fileName);
+}
+
+void LoadPngFromMemory(const std::string& bytes, TBitmap& target)
+{
+    TPNGImage png;
+    png.LoadFromMemory(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    target.Assign(png.Bitmap());
+}
+
+std::string SavePngToMemory(const TBitmap& source)
+{
+    TPNGImage png;
+    png.Assign(source);
+    return png.SaveToMemory();
 }

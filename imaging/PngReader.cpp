@@ -1,0 +1,463 @@
+#include "imaging/PngFilters.h"
+#include "imaging/PngImage.h"
+
+#include "platform/Errors.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <zlib.h>
+
+namespace {
+
+const char* const kInvalidHeader = "Invalid Portable Graphics Network image, it has an invalid file header.";
+const char* const kUnknownCritical =
+    "The currently being loaded image contains critical(s) chunk(s) not reconized by the decoder.";
+const char* const kCorrupted = "Can't read the PNG image, it has corrupted data.";
+const char* const kNoHeaderFirst =
+    "This PNG image is invalid, the IHDR chunk is either not present or it isn't the first chunk.";
+const char* const kNoData = "The current image being loaded has no data and could not be loaded.";
+const char* const kUnknownColorType = "Could not read the image because it has an unknown color type.";
+const char* const kUnknownFilter = "The image could not be loaded because it uses an unknown set of filter types.";
+const char* const kNoPalette = "The current image requeries a palette but it is not avaliable.";
+const char* const kInvalidPalette = "The current image being loaded has an invalid palette!";
+const char* const kTruncated = "The PNG image is truncated.";
+const char* const kChunkTooLong = "The PNG image has a chunk longer than the PNG format allows.";
+const char* const kInvalidIhdr = "The PNG image has an invalid IHDR chunk.";
+const char* const kSecondIhdr = "The PNG image has more than one IHDR chunk.";
+const char* const kBadBitDepth = "The PNG image has a bit depth that its color type does not allow.";
+const char* const kUnknownMethod = "The PNG image uses an unknown compression or filter method.";
+const char* const kUnknownInterlace = "The PNG image uses an unknown interlace method.";
+const char* const kNoPixels = "The PNG image has no pixels.";
+const char* const kIncomplete = "The image data of the PNG file is incomplete.";
+
+const std::uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+
+std::uint32_t BigEndian32(const std::uint8_t* p)
+{
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
+}
+
+struct TPass {
+    int X0, Y0, Dx, Dy;
+    std::uint32_t Columns(std::uint32_t w) const { return w > std::uint32_t(X0) ? (w - X0 + Dx - 1) / Dx : 0; }
+    std::uint32_t Rows(std::uint32_t h) const { return h > std::uint32_t(Y0) ? (h - Y0 + Dy - 1) / Dy : 0; }
+};
+constexpr TPass kAdam7[7] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                             {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+constexpr TPass kWholeImage[1] = {{0, 0, 1, 1}};
+
+int Channels(int colorType)
+{
+    switch (colorType) {
+    case 2: return 3;
+    case 4: return 2;
+    case 6: return 4;
+    default: return 1;
+    }
+}
+
+bool DepthAllowed(int colorType, int depth)
+{
+    switch (colorType) {
+    case 0: return depth == 1 || depth == 2 || depth == 4 || depth == 8 || depth == 16;
+    case 3: return depth == 1 || depth == 2 || depth == 4 || depth == 8;
+    default: return depth == 8 || depth == 16;
+    }
+}
+
+// How the samples of a row become bitmap pixels.
+enum TRowKind {
+    rkIndex,     // 1, 4 or 8 bits a sample into a bitmap of the same depth
+    rkWiden2,    // 2 bits a sample into a 4-bit bitmap
+    rkGrey16,    // the high byte into an 8-bit grey bitmap
+    rkGreyAlpha, // grey over white into an 8-bit grey bitmap
+    rkRgb,       // into blue, green, red
+    rkRgba,      // over white into blue, green, red
+};
+
+// Colour c with opacity a over white, rounded.
+inline std::uint8_t OverWhite(unsigned c, unsigned a)
+{
+    unsigned t = c * a + 255 * (255 - a) + 128;
+    return static_cast<std::uint8_t>((t + (t >> 8)) >> 8);
+}
+
+inline unsigned SampleAt(const std::uint8_t* row, std::uint32_t i, int depth)
+{
+    std::uint32_t bit = i * depth;
+    return (row[bit >> 3] >> (8 - depth - (bit & 7))) & ((1u << depth) - 1);
+}
+
+inline void PutIndex(std::uint8_t* row, std::uint32_t x, unsigned v, int bits)
+{
+    if (bits == 8) {
+        row[x] = static_cast<std::uint8_t>(v);
+    } else if (bits == 4) {
+        std::uint8_t& b = row[x >> 1];
+        b = static_cast<std::uint8_t>((x & 1) ? (b & 0xF0) | v : (b & 0x0F) | (v << 4));
+    } else {
+        std::uint8_t& b = row[x >> 3];
+        std::uint8_t m = static_cast<std::uint8_t>(0x80 >> (x & 7));
+        b = static_cast<std::uint8_t>(v ? b | m : b & ~m);
+    }
+}
+
+void Unfilter(int type, const std::uint8_t* src, const std::uint8_t* prev, std::uint8_t* dst, std::size_t n, std::size_t bpp)
+{
+    std::size_t lead = std::min(bpp, n);
+    switch (type) {
+    case pngNone: std::memcpy(dst, src, n); break;
+    case pngSub:
+        std::memcpy(dst, src, lead);
+        for (std::size_t i = bpp; i < n; ++i) dst[i] = static_cast<std::uint8_t>(src[i] + dst[i - bpp]);
+        break;
+    case pngUp:
+        for (std::size_t i = 0; i < n; ++i) dst[i] = static_cast<std::uint8_t>(src[i] + prev[i]);
+        break;
+    case pngAverage:
+        for (std::size_t i = 0; i < lead; ++i) dst[i] = static_cast<std::uint8_t>(src[i] + (prev[i] >> 1));
+        for (std::size_t i = bpp; i < n; ++i)
+            dst[i] = static_cast<std::uint8_t>(src[i] + ((dst[i - bpp] + prev[i]) >> 1));
+        break;
+    case pngPaeth:
+        for (std::size_t i = 0; i < lead; ++i) dst[i] = static_cast<std::uint8_t>(src[i] + prev[i]);
+        for (std::size_t i = bpp; i < n; ++i)
+            dst[i] = static_cast<std::uint8_t>(src[i] + PaethPredictor(dst[i - bpp], prev[i], prev[i - bpp]));
+        break;
+    default: throw EvekImageError(kUnknownFilter);
+    }
+}
+
+// Serves the inflated image data row by row, inflating in large steps and never more than the
+// rows need, so a stream that inflates beyond the image costs nothing.
+class TRowInflater {
+public:
+    TRowInflater(const std::vector<std::uint8_t>& data, std::uint64_t total, std::size_t longestRow)
+        : remaining_(total), buffer_(std::max<std::size_t>(longestRow, 1 << 16))
+    {
+        if (inflateInit(&zs_) != Z_OK) throw EvekImageError("Not enough memory to read the PNG image.");
+        zs_.next_in = const_cast<Bytef*>(data.data());
+        zs_.avail_in = static_cast<uInt>(std::min<std::size_t>(data.size(), UINT_MAX));
+    }
+    ~TRowInflater() { inflateEnd(&zs_); }
+    TRowInflater(const TRowInflater&) = delete;
+    TRowInflater& operator=(const TRowInflater&) = delete;
+
+    const std::uint8_t* Next(std::size_t n)
+    {
+        if (end_ - begin_ < n) Fill(n);
+        const std::uint8_t* row = buffer_.data() + begin_;
+        begin_ += n;
+        return row;
+    }
+
+private:
+    void Fill(std::size_t n)
+    {
+        std::size_t kept = end_ - begin_;
+        std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
+        begin_ = 0;
+        end_ = kept;
+        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer_.size() - kept, remaining_));
+        zs_.next_out = buffer_.data() + kept;
+        zs_.avail_out = static_cast<uInt>(want);
+        while (end_ < n) {
+            int rc = inflate(&zs_, Z_NO_FLUSH);
+            end_ = kept + (want - zs_.avail_out);
+            if (end_ >= n) break;
+            if (rc == Z_STREAM_END || rc == Z_BUF_ERROR) throw EvekImageError(kIncomplete);
+            if (rc != Z_OK) throw EvekImageError(kCorrupted);
+        }
+        remaining_ -= end_ - kept;
+    }
+
+    z_stream zs_{};
+    std::uint64_t remaining_;
+    std::vector<std::uint8_t> buffer_;
+    std::size_t begin_ = 0, end_ = 0;
+};
+
+std::vector<TRGBQuad> GreyPalette(int levels)
+{
+    std::vector<TRGBQuad> pal(static_cast<std::size_t>(levels));
+    for (int k = 0; k < levels; ++k) {
+        auto v = static_cast<std::uint8_t>(k * 255 / (levels - 1));
+        pal[k] = TRGBQuad{v, v, v, 0};
+    }
+    return pal;
+}
+
+// One decoded, unfiltered row of a pass into the bitmap: pixel i goes to column x0 + i * dx.
+void StoreRow(TBitmap& bmp, TRowKind kind, int depth, const std::uint8_t* src, int y, std::uint32_t x0,
+              std::uint32_t dx, std::uint32_t count)
+{
+    std::uint8_t* dst = bmp.ScanLine(y);
+    const std::size_t bps = depth == 16 ? 2 : 1; // bytes a sample; the first is the high byte
+    switch (kind) {
+    case rkIndex:
+        if (dx == 1) {
+            std::size_t bytes = (std::size_t(count) * depth + 7) / 8;
+            std::memcpy(dst, src, bytes);
+            if ((count * depth) & 7) dst[bytes - 1] &= static_cast<std::uint8_t>(0xFF00 >> ((count * depth) & 7));
+        } else {
+            for (std::uint32_t i = 0; i < count; ++i) PutIndex(dst, x0 + i * dx, SampleAt(src, i, depth), depth);
+        }
+        break;
+    case rkWiden2:
+        for (std::uint32_t i = 0; i < count; ++i) PutIndex(dst, x0 + i * dx, SampleAt(src, i, 2), 4);
+        break;
+    case rkGrey16:
+        for (std::uint32_t i = 0; i < count; ++i) dst[x0 + i * dx] = src[2 * i];
+        break;
+    case rkGreyAlpha:
+        for (std::uint32_t i = 0; i < count; ++i, src += 2 * bps) dst[x0 + i * dx] = OverWhite(src[0], src[bps]);
+        break;
+    case rkRgb:
+        for (std::uint8_t* d = dst + 3 * x0; count--; d += 3 * dx, src += 3 * bps) {
+            d[0] = src[2 * bps];
+            d[1] = src[bps];
+            d[2] = src[0];
+        }
+        break;
+    case rkRgba:
+        for (std::uint8_t* d = dst + 3 * x0; count--; d += 3 * dx, src += 4 * bps) {
+            unsigned a = src[3 * bps];
+            d[0] = OverWhite(src[2 * bps], a);
+            d[1] = OverWhite(src[bps], a);
+            d[2] = OverWhite(src[0], a);
+        }
+        break;
+    }
+}
+
+void ApplyGammaToPalette(std::vector<TRGBQuad>& pal, const std::array<std::uint8_t, 256>& g)
+{
+    for (auto& q : pal) q = TRGBQuad{g[q.rgbBlue], g[q.rgbGreen], g[q.rgbRed], 0};
+}
+
+// The displayed 8-bit value of a grey or colour sample as the header's depth stores it.
+std::uint8_t SampleTo8(std::uint16_t v, int depth)
+{
+    if (depth == 16) return static_cast<std::uint8_t>(v >> 8);
+    if (depth == 8) return static_cast<std::uint8_t>(v);
+    unsigned top = (1u << depth) - 1;
+    return static_cast<std::uint8_t>((v & top) * 255 / top);
+}
+
+} // namespace
+
+void TChunkIHDR::ApplyToImage(TPngReadState& state) const
+{
+    if (state.HeaderRead) throw EvekImageError(kSecondIhdr);
+    if (Data().size() != 13) throw EvekImageError(kInvalidIhdr);
+    TPngHeader h = Header();
+    if (h.ColorType != 0 && h.ColorType != 2 && h.ColorType != 3 && h.ColorType != 4 && h.ColorType != 6)
+        throw EvekImageError(kUnknownColorType);
+    if (!DepthAllowed(h.ColorType, h.BitDepth)) throw EvekImageError(kBadBitDepth);
+    if (h.CompressionMethod != 0 || h.FilterMethod != 0) throw EvekImageError(kUnknownMethod);
+    if (h.InterlaceMethod > 1) throw EvekImageError(kUnknownInterlace);
+    if (h.Width == 0 || h.Height == 0) throw EvekImageError(kNoPixels);
+    TBitmap::CheckDimensions(h.Width, h.Height);
+    state.Header = h;
+    state.HeaderRead = true;
+}
+
+void TChunkPLTE::ApplyToImage(TPngReadState& state) const
+{
+    const auto& d = Data();
+    if (d.size() % 3 != 0 || d.empty() || d.size() > 3 * 256) throw EvekImageError(kInvalidPalette);
+    state.Palette.clear();
+    for (std::size_t i = 0; i < d.size(); i += 3) state.Palette.push_back(TRGBQuad{d[i + 2], d[i + 1], d[i], 0});
+    state.PaletteRead = true;
+}
+
+void TChunkTRNS::ApplyToImage(TPngReadState& state) const
+{
+    // A transparency chunk that does not fit its image is ignored, as ancillary data may be.
+    const auto& d = Data();
+    switch (state.Header.ColorType) {
+    case 3: state.PaletteAlpha.assign(d.begin(), d.end()); break;
+    case 0:
+        if (d.size() == 2) {
+            auto v = static_cast<std::uint16_t>((d[0] << 8) | d[1]);
+            state.TransparentRgb = {v, v, v};
+            state.HasTransparentSample = true;
+        }
+        break;
+    case 2:
+        if (d.size() == 6) {
+            for (int c = 0; c < 3; ++c) state.TransparentRgb[c] = static_cast<std::uint16_t>((d[2 * c] << 8) | d[2 * c + 1]);
+            state.HasTransparentSample = true;
+        }
+        break;
+    default: break;
+    }
+}
+
+void TChunkIDAT::ApplyToImage(TPngReadState& state) const
+{
+    const TPngHeader& h = state.Header;
+    if (h.ColorType == 3 && !state.PaletteRead) throw EvekImageError(kNoPalette);
+    if (state.PixelsRead) return;
+    const int depth = h.BitDepth;
+    const int bitsPerPixel = Channels(h.ColorType) * depth;
+    const std::size_t bpp = std::max(1, bitsPerPixel / 8);
+
+    const TPass* passes = h.InterlaceMethod == 1 ? kAdam7 : kWholeImage;
+    const int passCount = h.InterlaceMethod == 1 ? 7 : 1;
+    std::uint64_t total = 0;
+    std::size_t longestRow = 0;
+    for (int p = 0; p < passCount; ++p) {
+        std::uint64_t cols = passes[p].Columns(h.Width), rows = passes[p].Rows(h.Height);
+        if (cols == 0 || rows == 0) continue;
+        std::size_t rowBytes = static_cast<std::size_t>((cols * bitsPerPixel + 7) / 8);
+        longestRow = std::max(longestRow, rowBytes);
+        total += rows * (1 + rowBytes);
+    }
+    // Deflate cannot pack more than 1032 bytes into one, so fewer compressed bytes than that
+    // cannot hold the rows: refuse before allocating a bitmap the data could never fill.
+    if (total > std::uint64_t(Data().size()) * 1032 + 1024) throw EvekImageError(kIncomplete);
+
+    TPixelFormat format = pf24bit;
+    TRowKind kind = rkRgb;
+    std::vector<TRGBQuad> palette;
+    switch (h.ColorType) {
+    case 0:
+    case 3:
+        kind = depth == 2 ? rkWiden2 : depth == 16 ? rkGrey16 : rkIndex;
+        format = depth == 1 ? pf1bit : depth <= 4 ? pf4bit : pf8bit;
+        if (h.ColorType == 0) {
+            palette = GreyPalette(depth >= 8 ? 256 : 1 << depth);
+        } else {
+            palette = state.Palette;
+            if (palette.size() > (std::size_t(1) << depth)) palette.resize(std::size_t(1) << depth);
+            for (std::size_t i = 0; i < palette.size() && i < state.PaletteAlpha.size(); ++i) {
+                unsigned a = state.PaletteAlpha[i];
+                auto& q = palette[i];
+                q = TRGBQuad{OverWhite(q.rgbBlue, a), OverWhite(q.rgbGreen, a), OverWhite(q.rgbRed, a), 0};
+            }
+        }
+        break;
+    case 4:
+        kind = rkGreyAlpha;
+        format = pf8bit;
+        palette = GreyPalette(256);
+        break;
+    case 2: kind = rkRgb; break;
+    case 6: kind = rkRgba; break;
+    }
+    if (state.GammaOn) ApplyGammaToPalette(palette, state.Gamma);
+
+    TBitmap bmp(static_cast<int>(h.Width), static_cast<int>(h.Height), format);
+    bmp.SetPalette(palette);
+    TRowInflater rows(Data(), total, longestRow + 1);
+    std::vector<std::uint8_t> lines(2 * (longestRow + bpp));
+    for (int p = 0; p < passCount; ++p) {
+        const TPass& pass = passes[p];
+        std::uint32_t cols = pass.Columns(h.Width), passRows = pass.Rows(h.Height);
+        if (cols == 0 || passRows == 0) continue;
+        std::size_t rowBytes = static_cast<std::size_t>((std::uint64_t(cols) * bitsPerPixel + 7) / 8);
+        std::uint8_t* cur = lines.data();
+        std::uint8_t* prev = lines.data() + longestRow + bpp;
+        std::memset(prev, 0, rowBytes);
+        for (std::uint32_t r = 0; r < passRows; ++r) {
+            const std::uint8_t* raw = rows.Next(rowBytes + 1);
+            Unfilter(raw[0], raw + 1, prev, cur, rowBytes, bpp);
+            StoreRow(bmp, kind, depth, cur, static_cast<int>(pass.Y0 + r * pass.Dy), pass.X0, pass.Dx, cols);
+            std::swap(cur, prev);
+        }
+    }
+
+    if (state.GammaOn && format == pf24bit) {
+        const auto& g = state.Gamma;
+        for (int y = 0; y < bmp.Height(); ++y) {
+            std::uint8_t* row = bmp.ScanLine(y);
+            for (int i = 0; i < 3 * bmp.Width(); ++i) row[i] = g[row[i]];
+        }
+    }
+    // Indices beyond the palette show black rather than reaching past the colours.
+    if (format != pf24bit) {
+        int used = UsedPaletteCount(bmp);
+        if (static_cast<int>(palette.size()) < used) {
+            palette.resize(static_cast<std::size_t>(used), TRGBQuad{});
+            bmp.SetPalette(palette);
+        }
+    }
+    state.Bitmap = std::move(bmp);
+    state.PixelsRead = true;
+}
+
+void TPNGImage::LoadFromMemory(const std::uint8_t* p, std::size_t n)
+{
+    chunks_.Clear();
+    if (n < 8 || std::memcmp(p, kSignature, 8) != 0) throw EvekImageError(kInvalidHeader);
+    std::size_t pos = 8;
+    TChunk* firstData = nullptr;
+    while (pos < n) {
+        if (n - pos < 8) throw EvekImageError(kTruncated);
+        const std::uint32_t length = BigEndian32(p + pos);
+        const std::string_view type(reinterpret_cast<const char*>(p + pos + 4), 4);
+        pos += 8;
+        if (length > 0x7FFFFFFFu) throw EvekImageError(kChunkTooLong);
+        if (!TChunkList::IsKnownType(type) && !(type[0] & 0x20)) throw EvekImageError(kUnknownCritical);
+        if (n - pos < std::size_t(length) + 4) throw EvekImageError(kTruncated);
+        const std::uint8_t* data = p + pos;
+        if (BigEndian32(data + length) != ChunkCrc(type, data, length)) throw EvekImageError(kCorrupted);
+        pos += std::size_t(length) + 4;
+        if (type == TChunkIDAT::Name && firstData) {
+            firstData->Data().insert(firstData->Data().end(), data, data + length);
+            continue;
+        }
+        TChunk& chunk = chunks_.Add(type);
+        chunk.Data().assign(data, data + length);
+        if (type == TChunkIDAT::Name) firstData = &chunk;
+        if (type == TChunkIEND::Name) break;
+    }
+    if (chunks_.Count() == 0 || chunks_.Item(0).Type() != TChunkIHDR::Name) throw EvekImageError(kNoHeaderFirst);
+    if (!firstData) throw EvekImageError(kNoData);
+
+    TPngReadState state;
+    for (int i = 0; i < chunks_.Count(); ++i) chunks_.Item(i).ApplyToImage(state);
+
+    const TPngHeader& h = state.Header;
+    // A grey image's transparent sample is kept the same way as an RGB image's colour.
+    if (state.HasTransparentSample && (h.ColorType == 2 || h.ColorType == 0)) {
+        const auto& t = state.TransparentRgb;
+        std::uint8_t r = SampleTo8(t[0], h.BitDepth), g = SampleTo8(t[1], h.BitDepth), b = SampleTo8(t[2], h.BitDepth);
+        if (state.GammaOn) r = state.Gamma[r], g = state.Gamma[g], b = state.Gamma[b];
+        state.Bitmap.SetTransparentColor(RGB(r, g, b));
+        state.Bitmap.SetTransparent(true);
+    }
+    bitmap_ = std::move(state.Bitmap);
+    interlaced_ = h.InterlaceMethod == 1;
+}
+
+void TPNGImage::LoadFromStream(std::istream& in)
+{
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    LoadFromMemory(bytes.data(), bytes.size());
+}
+
+void TPNGImage::LoadFromFile(const std::string& fileName)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) throw EvekFileError("Cannot open file \"" + fileName + "\".");
+    LoadFromStream(in);
+}
+
+std::string TPNGImage::ChunkText() const
+{
+    std::string text;
+    const TChunkTEXT* plain = chunks_.FirstOfClass<TChunkTEXT>();
+    if (plain) text = plain->Text();
+    // The line break separates the two texts; a file with compressed text only gives that text as
+    // it is, so that a text saved and loaded again comes back unchanged.
+    if (const TChunkZTXT* packed = chunks_.FirstOfClass<TChunkZTXT>()) {
+        if (plain) text += "\r\n";
+        text += packed->Text();
+    }
+    return text;
+}

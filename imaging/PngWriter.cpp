@@ -1,0 +1,306 @@
+#include "imaging/PngFilters.h"
+#include "imaging/PngImage.h"
+
+#include "platform/Errors.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <zlib.h>
+
+namespace {
+
+const std::uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
+
+bool IsIndexed(TPixelFormat f) { return f == pf1bit || f == pf4bit || f == pf8bit; }
+
+void PutBigEndian32(std::string& out, std::uint32_t v)
+{
+    const char bytes[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
+    out.append(bytes, 4);
+}
+
+// The number of positions whose byte equals each of the four bytes before it: long runs of one
+// byte are what deflate packs best.
+std::size_t RunScore(const std::uint8_t* f, std::size_t n)
+{
+    std::size_t score = 0, run = 1;
+    for (std::size_t i = 1; i < n; ++i) {
+        run = f[i] == f[i - 1] ? run + 1 : 1;
+        score += run >= 5;
+    }
+    return score;
+}
+
+void FilterRow(int type, const std::uint8_t* raw, const std::uint8_t* prev, std::uint8_t* out, std::size_t n, std::size_t bpp)
+{
+    const std::size_t lead = std::min(bpp, n);
+    switch (type) {
+    case pngSub:
+        std::memcpy(out, raw, lead);
+        for (std::size_t i = bpp; i < n; ++i) out[i] = static_cast<std::uint8_t>(raw[i] - raw[i - bpp]);
+        break;
+    case pngUp:
+        for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(raw[i] - prev[i]);
+        break;
+    case pngAverage:
+        for (std::size_t i = 0; i < lead; ++i) out[i] = static_cast<std::uint8_t>(raw[i] - (prev[i] >> 1));
+        for (std::size_t i = bpp; i < n; ++i)
+            out[i] = static_cast<std::uint8_t>(raw[i] - ((raw[i - bpp] + prev[i]) >> 1));
+        break;
+    case pngPaeth:
+        for (std::size_t i = 0; i < lead; ++i) out[i] = static_cast<std::uint8_t>(raw[i] - prev[i]);
+        for (std::size_t i = bpp; i < n; ++i)
+            out[i] = static_cast<std::uint8_t>(raw[i] - PaethPredictor(raw[i - bpp], prev[i], prev[i - bpp]));
+        break;
+    default: std::memcpy(out, raw, n); break;
+    }
+}
+
+// One bitmap row as the file stores it: palette indices as they are, colour rows as red, green, blue.
+void RawRow(const TBitmap& bmp, int y, std::uint8_t* raw, std::size_t rowBytes,
+            const std::array<std::uint8_t, 256>* inverseGamma)
+{
+    const std::uint8_t* src = bmp.ScanLine(y);
+    const int w = bmp.Width();
+    switch (bmp.PixelFormat()) {
+    case pf1bit:
+    case pf4bit:
+    case pf8bit: {
+        std::memcpy(raw, src, rowBytes);
+        // Padding bits of the last byte go out as zeros.
+        int usedBits = (w * bmp.BitsPerPixel()) & 7;
+        if (usedBits) raw[rowBytes - 1] &= static_cast<std::uint8_t>(0xFF00 >> usedBits);
+        return;
+    }
+    case pf32bit:
+        for (int x = 0; x < w; ++x, src += 4, raw += 3) raw[0] = src[2], raw[1] = src[1], raw[2] = src[0];
+        break;
+    default:
+        for (int x = 0; x < w; ++x, src += 3, raw += 3) raw[0] = src[2], raw[1] = src[1], raw[2] = src[0];
+        break;
+    }
+    if (inverseGamma) {
+        raw -= rowBytes;
+        for (std::size_t i = 0; i < rowBytes; ++i) raw[i] = (*inverseGamma)[raw[i]];
+    }
+}
+
+// One zlib stream at the library's default level into a growing buffer.
+class TDeflater {
+public:
+    explicit TDeflater(std::size_t initialSize) : out_(initialSize)
+    {
+        if (deflateInit(&zs_, Z_DEFAULT_COMPRESSION) != Z_OK)
+            throw EvekImageError("Not enough memory to write the PNG image.");
+        zs_.next_out = out_.data();
+        zs_.avail_out = static_cast<uInt>(out_.size());
+    }
+    ~TDeflater() { deflateEnd(&zs_); }
+    TDeflater(const TDeflater&) = delete;
+    TDeflater& operator=(const TDeflater&) = delete;
+
+    void Write(const std::uint8_t* data, std::size_t size)
+    {
+        zs_.next_in = const_cast<Bytef*>(data);
+        zs_.avail_in = static_cast<uInt>(size);
+        Pump(Z_NO_FLUSH);
+    }
+    std::vector<std::uint8_t> Finish()
+    {
+        Pump(Z_FINISH);
+        out_.resize(out_.size() - zs_.avail_out);
+        return std::move(out_);
+    }
+
+private:
+    void Pump(int flush)
+    {
+        for (;;) {
+            if (zs_.avail_out == 0) {
+                std::size_t used = out_.size();
+                out_.resize(used * 2);
+                zs_.next_out = out_.data() + used;
+                zs_.avail_out = static_cast<uInt>(out_.size() - used);
+            }
+            int rc = deflate(&zs_, flush);
+            if (rc == Z_STREAM_END) return;
+            if (flush == Z_NO_FLUSH && zs_.avail_in == 0 && zs_.avail_out != 0) return;
+            if (rc != Z_OK && !(rc == Z_BUF_ERROR && zs_.avail_out == 0))
+                throw EvekImageError("The PNG image data could not be compressed.");
+        }
+    }
+
+    z_stream zs_{};
+    std::vector<std::uint8_t> out_;
+};
+
+std::uint8_t Inverse(const TPngWriteState& s, std::uint8_t v) { return s.InverseGamma ? (*s.InverseGamma)[v] : v; }
+
+} // namespace
+
+void TChunkIHDR::PrepareToSave(const TPngWriteState& s)
+{
+    TPngHeader h;
+    h.Width = static_cast<std::uint32_t>(s.Bitmap.Width());
+    h.Height = static_cast<std::uint32_t>(s.Bitmap.Height());
+    switch (s.Bitmap.PixelFormat()) {
+    case pf1bit: h.BitDepth = 1, h.ColorType = 3; break;
+    case pf4bit: h.BitDepth = 4, h.ColorType = 3; break;
+    case pf8bit: h.BitDepth = 8, h.ColorType = 3; break;
+    default: h.BitDepth = 8, h.ColorType = 2; break;
+    }
+    // The rows are always written top to bottom, so the header never announces interlacing.
+    h.InterlaceMethod = 0;
+    SetHeader(h);
+}
+
+void TChunkPLTE::PrepareToSave(const TPngWriteState& s)
+{
+    if (!IsIndexed(s.Bitmap.PixelFormat())) return;
+    const auto& pal = s.Bitmap.Palette();
+    // Every index the pixels use needs an entry; the file allows no more than the depth can index.
+    int count = std::max(static_cast<int>(pal.size()), UsedPaletteCount(s.Bitmap));
+    count = std::clamp(count, 1, 1 << s.Bitmap.BitsPerPixel());
+    auto& d = Data();
+    d.assign(static_cast<std::size_t>(count) * 3, 0);
+    for (int i = 0; i < count && i < static_cast<int>(pal.size()); ++i) {
+        d[3 * i] = Inverse(s, pal[i].rgbRed);
+        d[3 * i + 1] = Inverse(s, pal[i].rgbGreen);
+        d[3 * i + 2] = Inverse(s, pal[i].rgbBlue);
+    }
+}
+
+void TChunkTRNS::PrepareToSave(const TPngWriteState& s)
+{
+    if (IsIndexed(s.Bitmap.PixelFormat())) return;
+    TColor c = s.Bitmap.TransparentColor();
+    Data() = {0, Inverse(s, GetRValue(c)), 0, Inverse(s, GetGValue(c)), 0, Inverse(s, GetBValue(c))};
+}
+
+void TChunkIDAT::PrepareToSave(const TPngWriteState& s)
+{
+    const TBitmap& bmp = s.Bitmap;
+    const bool indexed = IsIndexed(bmp.PixelFormat());
+    const std::size_t rowBytes =
+        indexed ? (std::size_t(bmp.Width()) * bmp.BitsPerPixel() + 7) / 8 : std::size_t(bmp.Width()) * 3;
+    const std::size_t bpp = indexed ? 1 : 3;
+
+    // Each buffer keeps its filter byte in front of the row, so the chosen one goes out as it is.
+    std::vector<std::uint8_t> buffers(7 * (rowBytes + 1), 0);
+    auto buffer = [&](int i) { return buffers.data() + std::size_t(i) * (rowBytes + 1); };
+    std::uint8_t* cur = buffer(5);  // filter None: the raw row
+    std::uint8_t* prev = buffer(6); // the raw row above, zeros before the first
+    for (int f = pngSub; f <= pngPaeth; ++f) buffer(f)[0] = static_cast<std::uint8_t>(f);
+
+    TDeflater zip(std::max<std::size_t>(1 << 16, rowBytes * bmp.Height() / 4));
+    for (int y = 0; y < bmp.Height(); ++y) {
+        RawRow(bmp, y, cur + 1, rowBytes, s.InverseGamma);
+        std::uint8_t* best = cur;
+        std::size_t bestScore = RunScore(cur + 1, rowBytes);
+        // Ties go to the earlier filter, so a later one must score strictly higher.
+        if (s.FilterSet != TPNGImage::fsNone) {
+            for (int f = pngSub; f <= pngPaeth; ++f) {
+                if (!(s.FilterSet & (1 << f))) continue;
+                std::uint8_t* filtered = buffer(f);
+                FilterRow(f, cur + 1, prev + 1, filtered + 1, rowBytes, bpp);
+                std::size_t score = RunScore(filtered + 1, rowBytes);
+                if (score > bestScore) best = filtered, bestScore = score;
+            }
+        }
+        zip.Write(best, rowBytes + 1);
+        std::swap(cur, prev);
+    }
+    Data() = zip.Finish();
+}
+
+void TPNGImage::ResetChunks()
+{
+    chunks_.Clear();
+    chunks_.Add<TChunkIHDR>();
+    chunks_.Add<TChunkIDAT>();
+    chunks_.Add<TChunkIEND>();
+}
+
+TPNGImage::TPNGImage() { ResetChunks(); }
+
+void TPNGImage::Assign(const TPNGImage& other)
+{
+    if (&other == this) return;
+    bitmap_.Assign(other.bitmap_);
+    chunks_.Assign(other.chunks_);
+    filterSet_ = other.filterSet_;
+    interlaced_ = other.interlaced_;
+}
+
+std::string TPNGImage::SaveToMemory()
+{
+    if (bitmap_.Empty()) throw EvekImageError("An empty image cannot be saved as PNG.");
+    // Formats the file cannot hold become 24 bits on a copy; 32-bit rows are packed as they go out.
+    TBitmap converted;
+    const TBitmap* src = &bitmap_;
+    if (bitmap_.PixelFormat() == pf15bit || bitmap_.PixelFormat() == pf16bit) {
+        converted.Assign(bitmap_);
+        converted.SetPixelFormat(pf24bit);
+        src = &converted;
+    }
+    const bool indexed = IsIndexed(src->PixelFormat());
+
+    if (chunks_.Count() == 0) ResetChunks();
+    if (TChunkIHDR* header = chunks_.FirstOfClass<TChunkIHDR>()) chunks_.Move(*header, 0);
+    else chunks_.Move(chunks_.Add<TChunkIHDR>(), 0);
+    // A colour image keeps no palette: its entries would be stale, and an empty one is invalid.
+    if (indexed) {
+        if (!chunks_.FirstOfClass<TChunkPLTE>()) chunks_.Move(chunks_.Add<TChunkPLTE>(), 1);
+    } else {
+        while (TChunkPLTE* palette = chunks_.FirstOfClass<TChunkPLTE>()) chunks_.Remove(*palette);
+    }
+    // Palette images carry no transparency chunk; a colour image carries one at most.
+    if (src->Transparent() && !indexed) {
+        if (!chunks_.FirstOfClass<TChunkTRNS>()) chunks_.Move(chunks_.Add<TChunkTRNS>(), 1);
+    } else {
+        while (TChunkTRNS* trns = chunks_.FirstOfClass<TChunkTRNS>()) chunks_.Remove(*trns);
+    }
+    // Readers stop at IEND, so it goes last; a missing IDAT goes just before it, after any palette.
+    if (TChunkIEND* end = chunks_.FirstOfClass<TChunkIEND>()) chunks_.Move(*end, chunks_.Count() - 1);
+    else chunks_.Add<TChunkIEND>();
+    if (!chunks_.FirstOfClass<TChunkIDAT>()) chunks_.Move(chunks_.Add<TChunkIDAT>(), chunks_.Count() - 2);
+    interlaced_ = false;
+
+    std::array<std::uint8_t, 256> inverse{};
+    const TChunkGAMA* gamma = chunks_.FirstOfClass<TChunkGAMA>();
+    if (gamma) inverse = gamma->InverseTable();
+    bool gammaOn = false;
+    for (int i = 0; i < 256; ++i) gammaOn |= inverse[i] != i;
+    const TPngWriteState state{*src, filterSet_, gammaOn ? &inverse : nullptr};
+
+    std::string out(reinterpret_cast<const char*>(kSignature), 8);
+    for (int i = 0; i < chunks_.Count(); ++i) {
+        TChunk& chunk = chunks_.Item(i);
+        chunk.PrepareToSave(state);
+        const auto& d = chunk.Data();
+        PutBigEndian32(out, static_cast<std::uint32_t>(d.size()));
+        out += chunk.Type();
+        out.append(reinterpret_cast<const char*>(d.data()), d.size());
+        PutBigEndian32(out, ChunkCrc(chunk.Type(), d.data(), d.size()));
+    }
+    return out;
+}
+
+void TPNGImage::SaveToStream(std::ostream& out)
+{
+    std::string bytes = SaveToMemory();
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw EvekFileError("The PNG image could not be written.");
+}
+
+void TPNGImage::SaveToFile(const std::string& fileName)
+{
+    // Encoded first, so that a failure leaves no half-written file.
+    std::string bytes = SaveToMemory();
+    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+    if (!out) throw EvekFileError("Cannot create file \"" + fileName + "\".");
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) throw EvekFileError("Cannot write file \"" + fileName + "\".");
+}
