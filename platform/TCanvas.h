@@ -36,6 +36,10 @@ enum TPenMode { pmCopy, pmNot, pmXor, pmNotXor, pmMerge, pmMask, pmBlack, pmWhit
 enum TBrushStyle { bsSolid, bsClear, bsHorizontal, bsVertical, bsFDiagonal, bsBDiagonal, bsCross, bsDiagCross };
 enum TFontStyle { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 enum TRegionCombine { rgnAnd, rgnOr, rgnXor, rgnDiff, rgnCopy };
+// How CopyRect, Draw and StretchDraw combine source pixels with the destination.
+enum TCopyMode { cmSrcCopy, cmSrcInvert, cmSrcAnd, cmSrcPaint, cmNotSrcCopy };
+// Which parts of a self-overlapping polygon are inside.
+enum TPolyFillMode { pfmAlternate, pfmWinding };
 
 struct TPen {
     TColor Color = clBlack;
@@ -69,6 +73,8 @@ public:
     TBrush Brush;
     TFont Font;
     TPoint PenPos;
+    TCopyMode CopyMode = cmSrcCopy;
+    TPolyFillMode PolyFillMode = pfmAlternate;
 
     void MoveTo(int x, int y);
     void LineTo(int x, int y);
@@ -86,6 +92,9 @@ public:
     void FillRect(const TRect& r);                    // brush only
     void FrameRect(const TRect& r);                   // one-pixel frame in the brush colour
     void DrawFocusRect(const TRect& r);               // dotted xor frame: twice restores the pixels
+    // Text with the top-left of its cell at (x, y), turned by Font.Escapement about that point; the
+    // background of the cell is the brush colour when the brush is solid, else left as it is.
+    // PenPos moves to the end of the text, as the pen does after a line.
     void TextOut(int x, int y, const std::string& text);
     int TextWidth(const std::string& text);
     int TextHeight(const std::string& text);
@@ -96,6 +105,7 @@ public:
     void CopyRect(const TRect& dest, const TBitmap& src, const TRect& source);
     void StretchDraw(const TRect& dest, const TBitmap& src);
 
+    // Outside the bitmap Pixel answers black and SetPixel does nothing.
     TColor Pixel(int x, int y) const;
     void SetPixel(int x, int y, TColor color);
 
@@ -108,8 +118,18 @@ public:
 
     TBitmap& Bitmap() { return owner_; }
 
+    // Drawing would change nothing: an empty bitmap or an empty clip region.
+    bool NothingToDraw() const;
+
 private:
     TBitmap& owner_;
     bool hasClip_ = false;
     QRegion clip_;
 };
+
+// Regions for clipping, with the pixel rules of the figures above: EllipticRegion(l, t, r, b) holds
+// exactly the pixels an Ellipse with the same box fills, and so on.
+QRegion RectRegion(int left, int top, int right, int bottom);
+QRegion EllipticRegion(int left, int top, int right, int bottom);
+QRegion RoundRectRegion(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
+QRegion PolygonRegion(const std::vector<TPoint>& points, TPolyFillMode mode = pfmWinding);

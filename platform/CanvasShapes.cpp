@@ -1,0 +1,295 @@
+#include "platform/CanvasShapes.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace canvas {
+namespace {
+
+using i128 = __int128;
+
+// Sets bits on the pixels of row y whose centres lie in [xa, xb].
+void SpanCentres(TMask& mask, int y, double xa, double xb, std::uint8_t bits)
+{
+    const QRect& a = mask.Area;
+    const double lo = std::max(std::ceil(xa - 0.5), double(a.left()));
+    const double hi = std::min(std::floor(xb - 0.5), double(a.right()));
+    if (lo > hi) return;
+    std::uint8_t* row = mask.Row(y);
+    for (int x = static_cast<int>(lo); x <= static_cast<int>(hi); ++x) row[x - a.left()] |= bits;
+}
+
+template <typename F> void ForEachMarked(TMask& mask, std::uint8_t bits, F&& f)
+{
+    const QRect& a = mask.Area;
+    for (int y = a.top(); y <= a.bottom(); ++y) {
+        std::uint8_t* row = mask.Row(y);
+        for (int x = a.left(); x <= a.right(); ++x)
+            if (row[x - a.left()] & bits) f(x, y, row[x - a.left()]);
+    }
+}
+
+// Rounding of a Bresenham step: the minor offset after i major steps, ties towards the start.
+std::int64_t MinorStep(std::int64_t i, std::int64_t minor, std::int64_t major)
+{
+    return static_cast<std::int64_t>((i128(2) * i * minor + major - 1) / (i128(2) * major));
+}
+
+constexpr double Eps = 1e-9;
+
+} // namespace
+
+bool TDash::On(std::int64_t step) const
+{
+    if (!Pattern || Pattern->empty()) return true;
+    std::int64_t period = 0;
+    for (int v : *Pattern) period += v;
+    std::int64_t p = ((Position + step) % period + period) % period;
+    for (std::size_t k = 0; k < Pattern->size(); ++k) {
+        if (p < (*Pattern)[k]) return k % 2 == 0;
+        p -= (*Pattern)[k];
+    }
+    return true;
+}
+
+void PlotLine(TMask& mask, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, bool last,
+              TDash& dash, std::uint8_t bits)
+{
+    const std::int64_t adx = x1 > x0 ? x1 - x0 : x0 - x1, ady = y1 > y0 ? y1 - y0 : y0 - y1;
+    const std::int64_t n = std::max(adx, ady);
+    const std::int64_t count = last ? n + 1 : n;
+    if (count <= 0 || mask.Empty()) return;
+    const bool xMajor = adx >= ady;
+    const std::int64_t m0 = xMajor ? x0 : y0, n0 = xMajor ? y0 : x0;
+    const int sm = (xMajor ? x1 >= x0 : y1 >= y0) ? 1 : -1;
+    const int sn = (xMajor ? y1 >= y0 : x1 >= x0) ? 1 : -1;
+    const std::int64_t minor = xMajor ? ady : adx;
+    const QRect& a = mask.Area;
+    const std::int64_t mLo = xMajor ? a.left() : a.top(), mHi = xMajor ? a.right() : a.bottom();
+    const std::int64_t nLo = xMajor ? a.top() : a.left(), nHi = xMajor ? a.bottom() : a.right();
+
+    // Steps whose major coordinate falls inside the mask.
+    std::int64_t iLo = sm > 0 ? mLo - m0 : m0 - mHi, iHi = sm > 0 ? mHi - m0 : m0 - mLo;
+    iLo = std::max<std::int64_t>(iLo, 0);
+    iHi = std::min<std::int64_t>(iHi, count - 1);
+    if (iLo > iHi) return;
+    // The minor offset grows with the step: narrow the range by binary search on it.
+    const std::int64_t fLo = sn > 0 ? nLo - n0 : n0 - nHi, fHi = sn > 0 ? nHi - n0 : n0 - nLo;
+    std::int64_t lo = iLo, hi = iHi + 1;
+    while (lo < hi) {
+        std::int64_t mid = lo + (hi - lo) / 2;
+        if (n == 0 || MinorStep(mid, minor, n) >= fLo) hi = mid; else lo = mid + 1;
+    }
+    iLo = lo;
+    lo = iLo, hi = iHi + 1;
+    while (lo < hi) {
+        std::int64_t mid = lo + (hi - lo) / 2;
+        if (n != 0 && MinorStep(mid, minor, n) > fHi) hi = mid; else lo = mid + 1;
+    }
+    iHi = lo - 1;
+    for (std::int64_t i = iLo; i <= iHi; ++i) {
+        const std::int64_t f = n == 0 ? 0 : MinorStep(i, minor, n);
+        const std::int64_t mj = m0 + sm * i, mn = n0 + sn * f;
+        const int x = static_cast<int>(xMajor ? mj : mn), y = static_cast<int>(xMajor ? mn : mj);
+        mask.At(x, y) |= dash.On(i) ? bits : std::uint8_t(cvGap);
+    }
+    dash.Position += n;
+}
+
+void PlotWideLine(TMask& mask, double x0, double y0, double x1, double y1, int width, std::uint8_t bits)
+{
+    // Pixel centres sit at +0.5; an even band leans towards the top left, as the box rules expect.
+    const double shift = (width % 2 == 0) ? 0.0 : 0.5;
+    x0 += shift, y0 += shift, x1 += shift, y1 += shift;
+    const double r = width / 2.0;
+    const QRect box(QPoint(int(std::max(std::floor(std::min(x0, x1) - r), -2e9)),
+                           int(std::max(std::floor(std::min(y0, y1) - r), -2e9))),
+                    QPoint(int(std::min(std::ceil(std::max(x0, x1) + r), 2e9)),
+                           int(std::min(std::ceil(std::max(y0, y1) + r), 2e9))));
+    const QRect area = box & mask.Area;
+    if (area.isEmpty()) return;
+    const double dx = x1 - x0, dy = y1 - y0, len2 = dx * dx + dy * dy;
+    const double r2 = r * r + Eps;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        std::uint8_t* row = mask.Row(y);
+        const double py = y + 0.5;
+        for (int x = area.left(); x <= area.right(); ++x) {
+            const double px = x + 0.5;
+            double t = len2 > 0 ? ((px - x0) * dx + (py - y0) * dy) / len2 : 0.0;
+            t = std::clamp(t, 0.0, 1.0);
+            const double ex = px - (x0 + t * dx), ey = py - (y0 + t * dy);
+            if (ex * ex + ey * ey <= r2) row[x - mask.Area.left()] |= bits;
+        }
+    }
+}
+
+void FillRectangle(TMask& mask, double left, double top, double right, double bottom, std::uint8_t bits)
+{
+    const QRect& a = mask.Area;
+    const double yLo = std::max(std::ceil(top - 0.5), double(a.top()));
+    const double yHi = std::min(std::ceil(bottom - 0.5) - 1, double(a.bottom()));
+    for (double y = yLo; y <= yHi; ++y) SpanCentres(mask, int(y), left, right - Eps, bits);
+}
+
+void FillEllipse(TMask& mask, double left, double top, double right, double bottom, std::uint8_t bits)
+{
+    const double rx = (right - left) / 2, ry = (bottom - top) / 2;
+    if (rx <= 0 || ry <= 0) return;
+    const double cx = (left + right) / 2, cy = (top + bottom) / 2;
+    const QRect& a = mask.Area;
+    const int yLo = static_cast<int>(std::max(std::floor(top), double(a.top())));
+    const int yHi = static_cast<int>(std::min(std::ceil(bottom), double(a.bottom())));
+    for (int y = yLo; y <= yHi; ++y) {
+        const double d = (y + 0.5 - cy) / ry;
+        if (std::fabs(d) > 1) continue;
+        const double hw = rx * std::sqrt(1 - d * d) + Eps;
+        SpanCentres(mask, y, cx - hw, cx + hw, bits);
+    }
+}
+
+void FillRoundRect(TMask& mask, double left, double top, double right, double bottom, double cornerWidth,
+                   double cornerHeight, std::uint8_t bits)
+{
+    if (right <= left || bottom <= top) return;
+    const double rx = std::clamp(cornerWidth, 0.0, right - left) / 2;
+    const double ry = std::clamp(cornerHeight, 0.0, bottom - top) / 2;
+    if (rx <= 0 || ry <= 0) {
+        FillRectangle(mask, left, top, right, bottom, bits);
+        return;
+    }
+    const QRect& a = mask.Area;
+    const int yLo = static_cast<int>(std::max(std::floor(top), double(a.top())));
+    const int yHi = static_cast<int>(std::min(std::ceil(bottom), double(a.bottom())));
+    for (int y = yLo; y <= yHi; ++y) {
+        const double yc = y + 0.5;
+        if (yc < top || yc > bottom) continue;
+        double inset = 0;
+        double d = yc < top + ry ? (top + ry - yc) / ry : yc > bottom - ry ? (yc - (bottom - ry)) / ry : 0;
+        if (d > 0) inset = rx - rx * std::sqrt(std::max(0.0, 1 - d * d)) - Eps;
+        SpanCentres(mask, y, left + inset, right - inset - Eps, bits);
+    }
+}
+
+void FillPolygon(TMask& mask, const std::vector<QPointF>& points, bool winding, std::uint8_t bits)
+{
+    if (points.size() < 2 || mask.Empty()) return;
+    struct Edge {
+        double x0, y0, x1, y1;
+        int dir;
+    };
+    std::vector<Edge> edges;
+    double top = points[0].y(), bottom = top;
+    for (std::size_t k = 0; k < points.size(); ++k) {
+        QPointF p = points[k], q = points[(k + 1) % points.size()];
+        top = std::min(top, p.y()), bottom = std::max(bottom, p.y());
+        if (p.y() == q.y()) continue;
+        if (p.y() < q.y())
+            edges.push_back({p.x(), p.y(), q.x(), q.y(), 1});
+        else
+            edges.push_back({q.x(), q.y(), p.x(), p.y(), -1});
+    }
+    // Edges sorted by their top, an active list per row: long outlines stay fast.
+    std::sort(edges.begin(), edges.end(), [](const Edge& p, const Edge& q) { return p.y0 < q.y0; });
+    const QRect& a = mask.Area;
+    const int yLo = static_cast<int>(std::max(std::floor(top), double(a.top())));
+    const int yHi = static_cast<int>(std::min(std::ceil(bottom), double(a.bottom())));
+    std::vector<std::pair<double, int>> cross;
+    std::vector<const Edge*> active;
+    std::size_t next = 0;
+    for (int y = yLo; y <= yHi; ++y) {
+        const double yc = y + 0.5;
+        while (next < edges.size() && edges[next].y0 <= yc) active.push_back(&edges[next++]);
+        std::erase_if(active, [yc](const Edge* e) { return e->y1 <= yc; });
+        cross.clear();
+        for (const Edge* e : active)
+            if (yc >= e->y0) cross.emplace_back(e->x0 + (yc - e->y0) * (e->x1 - e->x0) / (e->y1 - e->y0), e->dir);
+        std::sort(cross.begin(), cross.end());
+        int count = 0;
+        for (std::size_t k = 0; k + 1 < cross.size(); ++k) {
+            count += winding ? cross[k].second : 1;
+            const bool inside = winding ? count != 0 : (count & 1) != 0;
+            if (inside) SpanCentres(mask, y, cross[k].first, cross[k + 1].first - Eps, bits);
+        }
+    }
+}
+
+void KeepSector(TMask& mask, QPointF centre, QPointF from, QPointF to, std::uint8_t bits)
+{
+    // Mathematical orientation: y grows upwards, so counter-clockwise is a positive cross product.
+    const double sx = from.x() - centre.x(), sy = centre.y() - from.y();
+    const double ex = to.x() - centre.x(), ey = centre.y() - to.y();
+    if ((sx == 0 && sy == 0) || (ex == 0 && ey == 0)) return;
+    const double c = sx * ey - sy * ex, dot = sx * ex + sy * ey;
+    if (c == 0 && dot > 0) return; // start and end on one ray: the whole figure
+    const bool narrow = c > 0;
+    const bool half = c == 0;
+    ForEachMarked(mask, bits, [&](int x, int y, std::uint8_t& m) {
+        const double px = x + 0.5 - centre.x(), py = centre.y() - (y + 0.5);
+        const bool afterStart = sx * py - sy * px >= 0, beforeEnd = px * ey - py * ex >= 0;
+        const bool in = half ? afterStart : narrow ? (afterStart && beforeEnd) : (afterStart || beforeEnd);
+        if (!in) m &= static_cast<std::uint8_t>(~bits);
+    });
+}
+
+void KeepArcSide(TMask& mask, QPointF from, QPointF to, std::uint8_t bits)
+{
+    const double dx = to.x() - from.x(), dy = to.y() - from.y();
+    if (dx == 0 && dy == 0) return;
+    ForEachMarked(mask, bits, [&](int x, int y, std::uint8_t& m) {
+        if (dx * (y + 0.5 - from.y()) - dy * (x + 0.5 - from.x()) < 0) m &= static_cast<std::uint8_t>(~bits);
+    });
+}
+
+void MarkRim(TMask& mask, std::uint8_t from, std::uint8_t to)
+{
+    const QRect& a = mask.Area;
+    auto has = [&](int x, int y) { return a.contains(x, y) && (mask.Row(y)[x - a.left()] & from); };
+    ForEachMarked(mask, from, [&](int x, int y, std::uint8_t& m) {
+        if (!has(x - 1, y) || !has(x + 1, y) || !has(x, y - 1) || !has(x, y + 1)) m |= to;
+    });
+}
+
+void ClearWhere(TMask& mask, std::uint8_t bits, std::uint8_t unless)
+{
+    for (std::uint8_t& m : mask.Bits)
+        if (m & unless) m &= static_cast<std::uint8_t>(~bits);
+}
+
+QRegion MaskRegion(const TMask& mask, std::uint8_t bits)
+{
+    // Rows of runs, with equal neighbouring rows merged into one band, as QRegion keeps them.
+    std::vector<QRect> rects;
+    std::vector<QRect> band, previous;
+    std::size_t previousStart = 0;
+    const QRect& a = mask.Area;
+    for (int y = a.top(); y <= a.bottom() && !mask.Empty(); ++y) {
+        band.clear();
+        const std::uint8_t* row = mask.Row(y);
+        for (int x = 0; x < a.width();) {
+            if (!(row[x] & bits)) {
+                ++x;
+                continue;
+            }
+            int e = x;
+            while (e < a.width() && (row[e] & bits)) ++e;
+            band.emplace_back(a.left() + x, y, e - x, 1);
+            x = e;
+        }
+        const bool same = !band.empty() && band.size() == previous.size() &&
+                          std::equal(band.begin(), band.end(), previous.begin(), [](const QRect& p, const QRect& q) {
+                              return p.left() == q.left() && p.right() == q.right();
+                          }) && previousStart < rects.size() && rects[previousStart].bottom() == y - 1;
+        if (same) {
+            for (std::size_t k = previousStart; k < rects.size(); ++k) rects[k].setBottom(y);
+        } else {
+            previousStart = rects.size();
+            rects.insert(rects.end(), band.begin(), band.end());
+        }
+        previous = band;
+    }
+    QRegion region;
+    if (!rects.empty()) region.setRects(rects.data(), static_cast<int>(rects.size()));
+    return region;
+}
+
+} // namespace canvas
