@@ -8,15 +8,13 @@ namespace {
 
 using i128 = __int128;
 
-// Sets bits on the pixels of row y whose centres lie in [xa, xb].
-void SpanCentres(TMask& mask, int y, double xa, double xb, std::uint8_t bits)
+// Passes on the pixels of row y whose centres lie in [xa, xb].
+void SpanCentres(TSpanSink& sink, int y, double xa, double xb)
 {
-    const QRect& a = mask.Area;
+    const QRect& a = sink.Area();
     const double lo = std::max(std::ceil(xa - 0.5), double(a.left()));
     const double hi = std::min(std::floor(xb - 0.5), double(a.right()));
-    if (lo > hi) return;
-    std::uint8_t* row = mask.Row(y);
-    for (int x = static_cast<int>(lo); x <= static_cast<int>(hi); ++x) row[x - a.left()] |= bits;
+    if (lo <= hi) sink.Span(y, static_cast<int>(lo), static_cast<int>(hi));
 }
 
 template <typename F> void ForEachMarked(TMask& mask, std::uint8_t bits, F&& f)
@@ -123,41 +121,41 @@ void PlotWideLine(TMask& mask, double x0, double y0, double x1, double y1, int w
     }
 }
 
-void FillRectangle(TMask& mask, double left, double top, double right, double bottom, std::uint8_t bits)
+void FillRectangle(TSpanSink& sink, double left, double top, double right, double bottom)
 {
-    const QRect& a = mask.Area;
+    const QRect& a = sink.Area();
     const double yLo = std::max(std::ceil(top - 0.5), double(a.top()));
     const double yHi = std::min(std::ceil(bottom - 0.5) - 1, double(a.bottom()));
-    for (double y = yLo; y <= yHi; ++y) SpanCentres(mask, int(y), left, right - Eps, bits);
+    for (double y = yLo; y <= yHi; ++y) SpanCentres(sink, int(y), left, right - Eps);
 }
 
-void FillEllipse(TMask& mask, double left, double top, double right, double bottom, std::uint8_t bits)
+void FillEllipse(TSpanSink& sink, double left, double top, double right, double bottom)
 {
     const double rx = (right - left) / 2, ry = (bottom - top) / 2;
     if (rx <= 0 || ry <= 0) return;
     const double cx = (left + right) / 2, cy = (top + bottom) / 2;
-    const QRect& a = mask.Area;
+    const QRect& a = sink.Area();
     const int yLo = static_cast<int>(std::max(std::floor(top), double(a.top())));
     const int yHi = static_cast<int>(std::min(std::ceil(bottom), double(a.bottom())));
     for (int y = yLo; y <= yHi; ++y) {
         const double d = (y + 0.5 - cy) / ry;
         if (std::fabs(d) > 1) continue;
         const double hw = rx * std::sqrt(1 - d * d) + Eps;
-        SpanCentres(mask, y, cx - hw, cx + hw, bits);
+        SpanCentres(sink, y, cx - hw, cx + hw);
     }
 }
 
-void FillRoundRect(TMask& mask, double left, double top, double right, double bottom, double cornerWidth,
-                   double cornerHeight, std::uint8_t bits)
+void FillRoundRect(TSpanSink& sink, double left, double top, double right, double bottom, double cornerWidth,
+                   double cornerHeight)
 {
     if (right <= left || bottom <= top) return;
     const double rx = std::clamp(cornerWidth, 0.0, right - left) / 2;
     const double ry = std::clamp(cornerHeight, 0.0, bottom - top) / 2;
     if (rx <= 0 || ry <= 0) {
-        FillRectangle(mask, left, top, right, bottom, bits);
+        FillRectangle(sink, left, top, right, bottom);
         return;
     }
-    const QRect& a = mask.Area;
+    const QRect& a = sink.Area();
     const int yLo = static_cast<int>(std::max(std::floor(top), double(a.top())));
     const int yHi = static_cast<int>(std::min(std::ceil(bottom), double(a.bottom())));
     for (int y = yLo; y <= yHi; ++y) {
@@ -166,13 +164,13 @@ void FillRoundRect(TMask& mask, double left, double top, double right, double bo
         double inset = 0;
         double d = yc < top + ry ? (top + ry - yc) / ry : yc > bottom - ry ? (yc - (bottom - ry)) / ry : 0;
         if (d > 0) inset = rx - rx * std::sqrt(std::max(0.0, 1 - d * d)) - Eps;
-        SpanCentres(mask, y, left + inset, right - inset - Eps, bits);
+        SpanCentres(sink, y, left + inset, right - inset - Eps);
     }
 }
 
-void FillPolygon(TMask& mask, const std::vector<QPointF>& points, bool winding, std::uint8_t bits)
+void FillPolygon(TSpanSink& sink, const std::vector<QPointF>& points, bool winding)
 {
-    if (points.size() < 2 || mask.Empty()) return;
+    if (points.size() < 2 || sink.Area().isEmpty()) return;
     struct Edge {
         double x0, y0, x1, y1;
         int dir;
@@ -190,7 +188,7 @@ void FillPolygon(TMask& mask, const std::vector<QPointF>& points, bool winding, 
     }
     // Edges sorted by their top, an active list per row: long outlines stay fast.
     std::sort(edges.begin(), edges.end(), [](const Edge& p, const Edge& q) { return p.y0 < q.y0; });
-    const QRect& a = mask.Area;
+    const QRect& a = sink.Area();
     const int yLo = static_cast<int>(std::max(std::floor(top), double(a.top())));
     const int yHi = static_cast<int>(std::min(std::ceil(bottom), double(a.bottom())));
     std::vector<std::pair<double, int>> cross;
@@ -208,7 +206,7 @@ void FillPolygon(TMask& mask, const std::vector<QPointF>& points, bool winding, 
         for (std::size_t k = 0; k + 1 < cross.size(); ++k) {
             count += winding ? cross[k].second : 1;
             const bool inside = winding ? count != 0 : (count & 1) != 0;
-            if (inside) SpanCentres(mask, y, cross[k].first, cross[k + 1].first - Eps, bits);
+            if (inside) SpanCentres(sink, y, cross[k].first, cross[k + 1].first - Eps);
         }
     }
 }
@@ -255,40 +253,46 @@ void ClearWhere(TMask& mask, std::uint8_t bits, std::uint8_t unless)
         if (m & unless) m &= static_cast<std::uint8_t>(~bits);
 }
 
-QRegion MaskRegion(const TMask& mask, std::uint8_t bits)
+void TMaskSink::Span(int y, int x0, int x1)
 {
-    // Rows of runs, with equal neighbouring rows merged into one band, as QRegion keeps them.
-    std::vector<QRect> rects;
-    std::vector<QRect> band, previous;
-    std::size_t previousStart = 0;
-    const QRect& a = mask.Area;
-    for (int y = a.top(); y <= a.bottom() && !mask.Empty(); ++y) {
-        band.clear();
-        const std::uint8_t* row = mask.Row(y);
-        for (int x = 0; x < a.width();) {
-            if (!(row[x] & bits)) {
-                ++x;
-                continue;
-            }
-            int e = x;
-            while (e < a.width() && (row[e] & bits)) ++e;
-            band.emplace_back(a.left() + x, y, e - x, 1);
-            x = e;
-        }
-        const bool same = !band.empty() && band.size() == previous.size() &&
-                          std::equal(band.begin(), band.end(), previous.begin(), [](const QRect& p, const QRect& q) {
-                              return p.left() == q.left() && p.right() == q.right();
-                          }) && previousStart < rects.size() && rects[previousStart].bottom() == y - 1;
-        if (same) {
-            for (std::size_t k = previousStart; k < rects.size(); ++k) rects[k].setBottom(y);
-        } else {
-            previousStart = rects.size();
-            rects.insert(rects.end(), band.begin(), band.end());
-        }
-        previous = band;
+    std::uint8_t* row = mask_.Row(y) - mask_.Area.left();
+    for (int x = x0; x <= x1; ++x) row[x] |= bits_;
+}
+
+void TRegionSink::Span(int y, int x0, int x1)
+{
+    if (!row_.empty() && y != rowY_) CloseRow();
+    rowY_ = y;
+    // Runs that touch are one run; a region keeps them apart only where a gap lies between.
+    if (!row_.empty() && x0 <= row_.back().right() + 1) {
+        row_.back().setRight(std::max(row_.back().right(), x1));
+        return;
     }
+    row_.emplace_back(QPoint(x0, y), QPoint(x1, y));
+}
+
+void TRegionSink::CloseRow()
+{
+    // Equal runs on the row below one band extend that band, as QRegion keeps its rectangles.
+    const bool extends = bandEnd_ > bandStart_ && bandEnd_ == rects_.size() && rects_[bandStart_].bottom() == rowY_ - 1 &&
+                         bandEnd_ - bandStart_ == row_.size() &&
+                         std::equal(row_.begin(), row_.end(), rects_.begin() + static_cast<std::ptrdiff_t>(bandStart_),
+                                    [](const QRect& p, const QRect& q) { return p.left() == q.left() && p.right() == q.right(); });
+    if (extends) {
+        for (std::size_t k = bandStart_; k < bandEnd_; ++k) rects_[k].setBottom(rowY_);
+    } else {
+        bandStart_ = rects_.size();
+        rects_.insert(rects_.end(), row_.begin(), row_.end());
+        bandEnd_ = rects_.size();
+    }
+    row_.clear();
+}
+
+QRegion TRegionSink::Region()
+{
+    if (!row_.empty()) CloseRow();
     QRegion region;
-    if (!rects.empty()) region.setRects(rects.data(), static_cast<int>(rects.size()));
+    if (!rects_.empty()) region.setRects(rects_.data(), static_cast<int>(rects_.size()));
     return region;
 }
 

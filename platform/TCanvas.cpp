@@ -647,19 +647,15 @@ void TCanvas::ClearClipRegion()
 
 namespace {
 
-// Rasterizes a figure into a mask over its own extent (limited to the largest bitmap side)
-// and returns the covered pixels as a region.
-template <typename F> QRegion FigureRegion(QRect extent, F&& fill)
+// The pixels a filled figure covers, as a region. Only the quarter where bitmaps lie is kept
+// (a region clips bitmap pixels, never negative ones), which bounds a huge figure's region.
+template <typename F> QRegion FigureRegion(const QRect& extent, F&& fill)
 {
-    extent &= QRect(-TBitmap::MaxSide, -TBitmap::MaxSide, 3 * TBitmap::MaxSide, 3 * TBitmap::MaxSide);
-    if (extent.isEmpty() || std::int64_t(extent.width()) * extent.height() > TBitmap::MaxPixels) {
-        // Too large to hold as a mask: keep the part near the bitmap area.
-        extent &= QRect(0, 0, TBitmap::MaxSide, TBitmap::MaxSide);
-        if (extent.isEmpty() || std::int64_t(extent.width()) * extent.height() > TBitmap::MaxPixels) return QRegion();
-    }
-    TMask mask(extent);
-    fill(mask);
-    return MaskRegion(mask, cvFill);
+    const QRect area = extent & QRect(0, 0, TBitmap::MaxSide, TBitmap::MaxSide);
+    if (area.isEmpty()) return QRegion();
+    TRegionSink sink(area);
+    fill(sink);
+    return sink.Region();
 }
 
 } // namespace
@@ -672,21 +668,21 @@ QRegion RectRegion(int left, int top, int right, int bottom)
 QRegion EllipticRegion(int left, int top, int right, int bottom)
 {
     const int l = std::min(left, right), r = std::max(left, right), t = std::min(top, bottom), b = std::max(top, bottom);
-    return FigureRegion(EdgeRect(l, t, r, b), [&](TMask& m) { FillEllipse(m, l, t, r, b, cvFill); });
+    return FigureRegion(EdgeRect(l, t, r, b), [&](TSpanSink& s) { FillEllipse(s, l, t, r, b); });
 }
 
 QRegion RoundRectRegion(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight)
 {
     const int l = std::min(left, right), r = std::max(left, right), t = std::min(top, bottom), b = std::max(top, bottom);
-    return FigureRegion(EdgeRect(l, t, r, b), [&](TMask& m) {
-        FillRoundRect(m, l, t, r, b, std::max(0, cornerWidth), std::max(0, cornerHeight), cvFill);
+    return FigureRegion(EdgeRect(l, t, r, b), [&](TSpanSink& s) {
+        FillRoundRect(s, l, t, r, b, std::max(0, cornerWidth), std::max(0, cornerHeight));
     });
 }
 
 QRegion PolygonRegion(const std::vector<TPoint>& points, TPolyFillMode mode)
 {
     if (points.size() < 3) return QRegion();
-    return FigureRegion(PointsExtent(points, 0), [&](TMask& m) {
-        FillPolygon(m, PixelCentres(points), mode == pfmWinding, cvFill);
+    return FigureRegion(PointsExtent(points, 0), [&](TSpanSink& s) {
+        FillPolygon(s, PixelCentres(points), mode == pfmWinding);
     });
 }

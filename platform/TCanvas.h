@@ -128,7 +128,8 @@ private:
 };
 
 // Regions for clipping, with the pixel rules of the figures above: EllipticRegion(l, t, r, b) holds
-// exactly the pixels an Ellipse with the same box fills, and so on.
+// exactly the pixels an Ellipse with the same box fills, and so on. Only pixels with coordinates
+// from 0 to TBitmap::MaxSide are held: the ones a bitmap can have.
 QRegion RectRegion(int left, int top, int right, int bottom);
 QRegion EllipticRegion(int left, int top, int right, int bottom);
 QRegion RoundRectRegion(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
