@@ -312,7 +312,8 @@ void TvekPagedFile::WritePage(std::uint32_t offset, const TPageHeader& header, c
 {
     std::vector<unsigned char> page(pageSize_, ' ');
     header.Write(page.data());
-    std::memcpy(page.data() + TPageHeader::Size, body, std::min<std::size_t>(bodyLength, pageSize_ - TPageHeader::Size));
+    if (bodyLength > 0)
+        std::memcpy(page.data() + TPageHeader::Size, body, std::min<std::size_t>(bodyLength, pageSize_ - TPageHeader::Size));
     cache_.clear();
     try {
         file_.WriteAt(offset, page.data(), page.size());
@@ -396,10 +397,14 @@ void TvekPagedFile::WriteRecord(std::uint32_t offset, const std::string& text, b
         header.First = n == 0 ? 1 : 0;
         header.Lock = lock;
         if (!last) {
-            header.Next = offset != 0 && old.Next != 0 ? old.Next : PageSearch(page);
-            // A next page may lie at the end of the file (it is written there), never further.
-            if (header.Next % pageSize_ != 0 || header.Next < pageSize_ || header.Next > file_.Size())
-                throw EvekPageError("broken page chain at offset " + std::to_string(page) + " in " + fileName_);
+            if (offset != 0 && old.Next != 0) {
+                // A next page may lie at the end of the file (it is written there), never further.
+                if (old.Next % pageSize_ != 0 || old.Next < pageSize_ || old.Next > file_.Size())
+                    throw EvekPageError("broken page chain at offset " + std::to_string(page) + " in " + fileName_);
+                header.Next = old.Next;
+            } else {
+                header.Next = PageSearch(page);
+            }
         }
         WritePage(page, header, data.data() + pos, std::min(remaining, bodySize));
         if (last) {
