@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Times `vistrel convert` against ImageMagick (one thread) on a 4000 x 3000 photograph, format by
+# format, and prints the time ratios (medians of $BENCH_RUNS runs; below 1 means Vistrel is faster)
+# and how large Vistrel's PNG is beside ImageMagick's.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+command -v convert >/dev/null || { echo "ImageMagick is missing: bash scripts/setup.sh --bench" >&2; exit 1; }
+bench_build
+bench_magick_policy
+
+w="$BENCH_WORK/convert"
+mkdir -p "$w"
+bench_photo "$BENCH_WORK/photo-4000x3000.bmp" 4000 3000
+cp -f "$BENCH_WORK/photo-4000x3000.bmp" "$w/in.bmp"
+[[ -s "$w/in.png" ]] || convert "$w/in.bmp" "$w/in.png"
+[[ -s "$w/in.jpg" ]] || convert "$w/in.bmp" -quality 90 "$w/in.jpg"
+
+magick() { convert -limit thread 1 "$@"; }
+
+printf '%-14s %10s %10s %8s\n' case vistrel magick ratio
+run_case() {
+  local name="$1" src="$2" dst="$3" ours theirs
+  shift 3
+  ours=$(bench_median "$VISTREL_BENCH" convert "$w/$src" "$w/ours-$dst" "$@")
+  local opts=()
+  [[ "${1:-}" == "--quality" ]] && opts=(-quality "$2")
+  theirs=$(bench_median magick "$w/$src" "${opts[@]}" "$w/magick-$dst")
+  printf '%-14s %9.3fs %9.3fs %8s\n' "$name" "$ours" "$theirs" "$(bench_ratio "$ours" "$theirs")"
+}
+
+run_case "BMP->PNG" in.bmp out.png
+run_case "PNG->BMP" in.png out.bmp
+run_case "BMP->JPEG q50" in.bmp out.jpg --quality 50
+run_case "JPEG->BMP" in.jpg out2.bmp
+run_case "BMP->GIF" in.bmp out.gif
+
+ours=$(stat -c %s "$w/ours-out.png")
+theirs=$(stat -c %s "$w/magick-out.png")
+echo "PNG size: vistrel $ours bytes, magick $theirs bytes, ratio $(bench_ratio "$ours" "$theirs")"

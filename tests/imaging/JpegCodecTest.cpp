@@ -1,0 +1,131 @@
+#include "DispatchTestTools.h"
+
+#include "imaging/ColorReduction.h"
+#include "imaging/ImageIO.h"
+#include "imaging/JpegFile.h"
+#include "tests/common/TestFiles.h"
+
+namespace {
+
+TBitmap LoadJpeg(const std::string& file)
+{
+    TBitmap bmp;
+    LoadJpegFile(file, bmp);
+    return bmp;
+}
+
+void ExpectTruncationsThrow(const std::string& file)
+{
+    ExpectEveryTruncationThrows(Bytes(ReadWholeFile(file)),
+                                [](const std::uint8_t* p, std::size_t n) { TBitmap b; DecodeJpeg(p, n, b); });
+}
+
+TEST(JpegCodecTest, ColourFilesDecodeLikeImageMagick)
+{
+    REQUIRE_MAGICK();
+    TTempDir dir;
+    const std::string file = dir.File("c.jpg");
+    Magick("-size 37x23 plasma:fractal -seed 3 -quality 80 " + Quote(file));
+    TBitmap bmp = LoadJpeg(file);
+    EXPECT_EQ(bmp.PixelFormat(), pf24bit);
+    EXPECT_EQ(bmp.Width(), 37);
+    EXPECT_EQ(bmp.Height(), 23);
+    EXPECT_LE(MaxDifference(BitmapRgb(bmp), MagickPixels(file)), 1);
+    ExpectTruncationsThrow(file);
+
+    Magick("-size 64x48 gradient:red-blue -interlace JPEG " + Quote(dir.File("p.jpg")));
+    bmp = LoadJpeg(dir.File("p.jpg"));
+    EXPECT_LE(MaxDifference(BitmapRgb(bmp), MagickPixels(dir.File("p.jpg"))), 1) << "progressive";
+    ExpectTruncationsThrow(dir.File("p.jpg"));
+}
+
+TEST(JpegCodecTest, GreyscaleFilesGiveGreyPaletteImagesAndStayGrey)
+{
+    REQUIRE_MAGICK();
+    TTempDir dir;
+    const std::string file = dir.File("g.jpg");
+    Magick("-size 37x23 gradient:white-black -colorspace Gray " + Quote(file));
+    ASSERT_EQ(Identify("%[channels]", file).substr(0, 4), "gray");
+    TBitmap bmp = LoadJpeg(file);
+    EXPECT_EQ(bmp.PixelFormat(), pf8bit);
+    EXPECT_EQ(bmp.Palette(), GrayPalette256());
+    EXPECT_LE(MaxDifference(BitmapRgb(bmp), MagickPixels(file)), 1);
+
+    // Saved again, the grey palette image is written as a greyscale JPEG.
+    SaveJpegFile(dir.File("again.jpg"), bmp, 90);
+    EXPECT_EQ(Identify("%[channels]", dir.File("again.jpg")).substr(0, 4), "gray");
+    // A palette with any colour in it is written in colour.
+    TBitmap coloured(bmp);
+    auto palette = coloured.Palette();
+    palette[5].rgbRed = 200;
+    coloured.SetPalette(palette);
+    SaveJpegFile(dir.File("colour.jpg"), coloured, 90);
+    EXPECT_EQ(Identify("%[channels]", dir.File("colour.jpg")).substr(0, 4), "srgb");
+}
+
+TEST(JpegCodecTest, CmykFilesDecodeToTrueColour)
+{
+    REQUIRE_MAGICK();
+    TTempDir dir;
+    const std::string file = dir.File("k.jpg");
+    Magick("-size 37x23 gradient:orange-navy -colorspace CMYK -quality 95 " + Quote(file));
+    ASSERT_EQ(Identify("%[colorspace]", file), "CMYK");
+    TBitmap bmp = LoadJpeg(file);
+    EXPECT_EQ(bmp.PixelFormat(), pf24bit);
+    const int diff = MaxDifference(BitmapRgb(bmp), Bytes(RunCommand("convert " + Quote(file) +
+                                                                    " -colorspace sRGB -depth 8 rgb:-")));
+    EXPECT_LE(diff, 2);
+    // Sanity: the picture runs from orange to navy, not inverted.
+    EXPECT_GT(GetRValue(bmp.GetPixel(0, 0)), 200);
+    EXPECT_LT(GetRValue(bmp.GetPixel(0, 22)), 40);
+}
+
+TEST(JpegCodecTest, QualityIsCarriedAndEveryFormatCanBeSaved)
+{
+    REQUIRE_MAGICK();
+    TTempDir dir;
+    TBitmap source(40, 30, pf24bit);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) source.SetPixel(x, y, RGB(x * 6, y * 8, (x * y) & 255));
+    for (int quality : {1, 37, 100}) {
+        SaveJpegFile(dir.File("q.jpg"), source, quality);
+        EXPECT_EQ(Identify("%Q", dir.File("q.jpg")), std::to_string(quality));
+    }
+    SaveJpegFile(dir.File("q.jpg"), source, 250);
+    EXPECT_EQ(Identify("%Q", dir.File("q.jpg")), "100") << "clamped";
+
+    for (TPixelFormat format : {pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf32bit}) {
+        TBitmap converted(source);
+        converted.SetPixelFormat(format);
+        SaveJpegFile(dir.File("f.jpg"), converted, 95);
+        TBitmap back = LoadJpeg(dir.File("f.jpg"));
+        EXPECT_EQ(back.Width(), 40);
+        // Whatever the format, the colours arrive (loosely: JPEG is lossy).
+        TBitmap expected(converted);
+        expected.SetPixelFormat(pf24bit);
+        EXPECT_LE(MaxDifference(BitmapRgb(back), BitmapRgb(expected)), 80) << TBitmap::BitsPerPixel(format);
+    }
+}
+
+TEST(JpegCodecTest, DamagedAndHostileFilesAreRefused)
+{
+    TBitmap bmp(2, 2);
+    const TBitmap before(bmp);
+    const std::vector<std::uint8_t> notJpeg = {'B', 'M', 0, 0, 0};
+    EXPECT_THROW(DecodeJpeg(notJpeg.data(), notJpeg.size(), bmp), EvekImageError);
+
+    // A header claiming 16000 x 16000 pixels with nothing behind it.
+    TTempDir dir;
+    TBitmap small(16, 16, pf24bit);
+    SaveJpegFile(dir.File("s.jpg"), small, 50);
+    auto bytes = Bytes(ReadWholeFile(dir.File("s.jpg")));
+    for (std::size_t i = 2; i + 8 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
+            bytes[i + 5] = 0x3E, bytes[i + 6] = 0x80, bytes[i + 7] = 0x3E, bytes[i + 8] = 0x80;
+            break;
+        }
+    EXPECT_THROW(DecodeJpeg(bytes.data(), bytes.size(), bmp), EvekImageError);
+    EXPECT_TRUE(bmp == before);
+}
+
+} // namespace
