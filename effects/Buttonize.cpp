@@ -70,7 +70,7 @@ void TvekPaintFX::ButtonizeOval(TBitmap& bitmap, std::uint8_t depth, const std::
 {
     const int d = depth;
     // The shading divides by the depth; depth 0 has no rings, so the button is left as it is.
-    if (d == 0) return;
+    if (d == 0 || bitmap.Empty()) return;
     const int w = bitmap.Width(), h = bitmap.Height();
     TBitmap mask(w, h, pf24bit);
     for (int y = 0; y < h; ++y) std::memset(mask.ScanLine(y), 0xFF, 3 * static_cast<std::size_t>(w));

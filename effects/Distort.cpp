@@ -69,6 +69,7 @@ void CopyOverlap(const TBitmap& src, TBitmap& dst)
 {
     const std::size_t bytes = 3 * static_cast<std::size_t>(std::min(src.Width(), dst.Width()));
     const int h = std::min(src.Height(), dst.Height());
+    if (bytes == 0) return;
     for (int y = 0; y < h; ++y) std::memmove(dst.ScanLine(y), src.ScanLine(y), bytes);
 }
 
@@ -151,6 +152,7 @@ void TvekPaintFX::Mosaic(TBitmap& bitmap, int size)
 {
     Ensure24(bitmap);
     size = std::max(size, 1);
+    if (bitmap.Empty()) return;
     const int w = bitmap.Width(), h = bitmap.Height();
     const std::size_t bytes = 3 * static_cast<std::size_t>(w);
     for (long long top = 0; top < h; top += size) {

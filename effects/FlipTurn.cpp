@@ -36,6 +36,7 @@ void Transpose24(const std::uint8_t* src, std::size_t srcStride, int w, int h, s
 void TvekPaintFX::FlipDown(TBitmap& bitmap)
 {
     Ensure24(bitmap);
+    if (bitmap.Empty()) return;
     const int h = bitmap.Height();
     const std::size_t bytes = static_cast<std::size_t>(bitmap.Width()) * 3;
     std::vector<std::uint8_t> tmp(bytes);
@@ -79,7 +80,7 @@ void TvekPaintFX::MirrorDown(TBitmap& bitmap)
     Ensure24(bitmap);
     const int h = bitmap.Height();
     const std::size_t bytes = static_cast<std::size_t>(bitmap.Width()) * 3;
-    if (h == 0) return;
+    if (bitmap.Empty()) return;
     for (int y = 0; y <= h / 2; ++y)
         if (h - 1 - y != y) std::memcpy(bitmap.ScanLine(h - 1 - y), bitmap.ScanLine(y), bytes);
 }
