@@ -245,8 +245,8 @@ void TChunkList::Assign(const TChunkList& other)
 std::uint32_t ChunkCrc(std::string_view type, const std::uint8_t* data, std::size_t size)
 {
     uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(type.data()), static_cast<uInt>(type.size()));
-    // zlib takes at most 4 GiB a call; chunks stay below 2 GiB.
-    crc = crc32(crc, data, static_cast<uInt>(size));
+    // zlib takes at most 4 GiB a call, and a null buffer asks it for its start value instead.
+    if (size > 0) crc = crc32(crc, data, static_cast<uInt>(size));
     return static_cast<std::uint32_t>(crc);
 }
 

@@ -264,14 +264,17 @@ std::string TPNGImage::SaveToMemory()
     // Readers stop at IEND, so it goes last; a missing IDAT goes just before it, after any palette.
     if (TChunkIEND* end = chunks_.FirstOfClass<TChunkIEND>()) chunks_.Move(*end, chunks_.Count() - 1);
     else chunks_.Add<TChunkIEND>();
-    if (!chunks_.FirstOfClass<TChunkIDAT>()) chunks_.Move(chunks_.Add<TChunkIDAT>(), chunks_.Count() - 2);
+    if (!chunks_.FirstOfClass<TChunkIDAT>()) {
+        TChunkIDAT& data = chunks_.Add<TChunkIDAT>();
+        chunks_.Move(data, chunks_.Count() - 2);
+    }
     interlaced_ = false;
 
     std::array<std::uint8_t, 256> inverse{};
     const TChunkGAMA* gamma = chunks_.FirstOfClass<TChunkGAMA>();
     if (gamma) inverse = gamma->InverseTable();
     bool gammaOn = false;
-    for (int i = 0; i < 256; ++i) gammaOn |= inverse[i] != i;
+    for (int i = 0; gamma && i < 256; ++i) gammaOn |= inverse[i] != i;
     const TPngWriteState state{*src, filterSet_, gammaOn ? &inverse : nullptr};
 
     std::string out(reinterpret_cast<const char*>(kSignature), 8);
