@@ -21,9 +21,11 @@ template <typename F> void ForEachMarked(TMask& mask, std::uint8_t bits, F&& f)
 {
     const QRect& a = mask.Area;
     for (int y = a.top(); y <= a.bottom(); ++y) {
-        std::uint8_t* row = mask.Row(y);
-        for (int x = a.left(); x <= a.right(); ++x)
-            if (row[x - a.left()] & bits) f(x, y, row[x - a.left()]);
+        std::uint8_t* row = mask.Row(y) - a.left();
+        int x0 = a.left(), x1 = a.right();
+        if (!mask.Extent(y, x0, x1)) continue;
+        for (int x = x0; x <= x1; ++x)
+            if (row[x] & bits) f(x, y, row[x]);
     }
 }
 
@@ -89,7 +91,7 @@ void PlotLine(TMask& mask, std::int64_t x0, std::int64_t y0, std::int64_t x1, st
         const std::int64_t f = n == 0 ? 0 : MinorStep(i, minor, n);
         const std::int64_t mj = m0 + sm * i, mn = n0 + sn * f;
         const int x = static_cast<int>(xMajor ? mj : mn), y = static_cast<int>(xMajor ? mn : mj);
-        mask.At(x, y) |= dash.On(i) ? bits : std::uint8_t(cvGap);
+        mask.Mark(x, y, dash.On(i) ? bits : std::uint8_t(cvGap));
     }
     dash.Position += n;
 }
@@ -109,15 +111,20 @@ void PlotWideLine(TMask& mask, double x0, double y0, double x1, double y1, int w
     const double dx = x1 - x0, dy = y1 - y0, len2 = dx * dx + dy * dy;
     const double r2 = r * r + Eps;
     for (int y = area.top(); y <= area.bottom(); ++y) {
-        std::uint8_t* row = mask.Row(y);
+        std::uint8_t* row = mask.Row(y) - mask.Area.left();
         const double py = y + 0.5;
+        int first = area.right() + 1, last = area.left() - 1;
         for (int x = area.left(); x <= area.right(); ++x) {
             const double px = x + 0.5;
             double t = len2 > 0 ? ((px - x0) * dx + (py - y0) * dy) / len2 : 0.0;
             t = std::clamp(t, 0.0, 1.0);
             const double ex = px - (x0 + t * dx), ey = py - (y0 + t * dy);
-            if (ex * ex + ey * ey <= r2) row[x - mask.Area.left()] |= bits;
+            if (ex * ex + ey * ey <= r2) {
+                row[x] |= bits;
+                first = std::min(first, x), last = x;
+            }
         }
+        if (first <= last) mask.Touch(y, first, last), mask.Used |= bits;
     }
 }
 
@@ -241,22 +248,47 @@ void KeepArcSide(TMask& mask, QPointF from, QPointF to, std::uint8_t bits)
 void MarkRim(TMask& mask, std::uint8_t from, std::uint8_t to)
 {
     const QRect& a = mask.Area;
-    auto has = [&](int x, int y) { return a.contains(x, y) && (mask.Row(y)[x - a.left()] & from); };
-    ForEachMarked(mask, from, [&](int x, int y, std::uint8_t& m) {
-        if (!has(x - 1, y) || !has(x + 1, y) || !has(x, y - 1) || !has(x, y + 1)) m |= to;
-    });
+    const int w = a.width();
+    for (int y = a.top(); y <= a.bottom(); ++y) {
+        int x0 = a.left(), x1 = a.right();
+        if (!mask.Extent(y, x0, x1)) continue;
+        std::uint8_t* row = mask.Row(y);
+        const std::uint8_t* up = y > a.top() ? row - w : nullptr;
+        const std::uint8_t* down = y < a.bottom() ? row + w : nullptr;
+        const int i0 = x0 - a.left(), i1 = x1 - a.left();
+        auto edge = [&](int i) {
+            if (!(row[i] & from)) return;
+            const bool inner = i > 0 && i + 1 < w && (row[i - 1] & from) && (row[i + 1] & from) && up && (up[i] & from) &&
+                               down && (down[i] & from);
+            if (!inner) row[i] |= to;
+        };
+        if (!up || !down || i1 - i0 < 2) {
+            for (int i = i0; i <= i1; ++i) edge(i);
+            continue;
+        }
+        // Branch-free in the middle: a pixel is rim unless it and its four neighbours all have `from`.
+        edge(i0);
+        edge(i1);
+        for (int i = std::max(i0 + 1, 1); i < std::min(i1, w - 1); ++i) {
+            const std::uint8_t all = row[i - 1] & row[i] & row[i + 1] & up[i] & down[i] & from;
+            const std::uint8_t rim = (row[i] & from) & ~all;
+            row[i] |= rim ? to : 0;
+        }
+    }
+    mask.Used |= to;
 }
 
 void ClearWhere(TMask& mask, std::uint8_t bits, std::uint8_t unless)
 {
-    for (std::uint8_t& m : mask.Bits)
-        if (m & unless) m &= static_cast<std::uint8_t>(~bits);
+    ForEachMarked(mask, unless, [&](int, int, std::uint8_t& m) { m &= static_cast<std::uint8_t>(~bits); });
 }
 
 void TMaskSink::Span(int y, int x0, int x1)
 {
     std::uint8_t* row = mask_.Row(y) - mask_.Area.left();
     for (int x = x0; x <= x1; ++x) row[x] |= bits_;
+    mask_.Used |= bits_;
+    mask_.Touch(y, x0, x1);
 }
 
 void TRegionSink::Span(int y, int x0, int x1)

@@ -60,17 +60,17 @@ struct Px1 {
     }
 };
 
-template <typename P, bool Lut>
-void InkRow(std::uint8_t* row, int y, int x0, int x1, const std::uint8_t* mask, std::uint8_t include,
-            std::uint8_t exclude, const TInk& ink)
+template <typename P, bool Lut> void InkRun(std::uint8_t* row, int y, int x0, int x1, const TInk& ink)
 {
     const std::uint8_t pat = ink.Patterned ? ink.Pattern[y & 7] : 0;
+    // A plain copy needs no read of the old pixel.
+    const bool copy = !Lut && ink.And == 0;
     for (int x = x0; x < x1; ++x) {
-        if (mask) {
-            const std::uint8_t m = mask[x - x0];
-            if (!(m & include) || (m & exclude)) continue;
-        }
         if (ink.Patterned && !(pat & (0x80 >> (x & 7)))) continue;
+        if (copy) {
+            P::Set(row, x, ink.Xor);
+            continue;
+        }
         const std::uint32_t v = P::Get(row, x);
         P::Set(row, x, Lut ? ink.Lut[v] : (v & ink.And) ^ ink.Xor);
     }
@@ -184,20 +184,39 @@ TInk TSurface::MakeInvert() const { return MakeInk(clBlack, ropNot); }
 void TSurface::ApplyRow(int y, int x0, int x1, const std::uint8_t* mask, std::uint8_t include, std::uint8_t exclude,
                         const TInk& ink)
 {
+    if (!mask) {
+        ApplyRun(y, x0, x1, ink);
+        return;
+    }
+    // The mask's selected pixels as runs, each written by the plain loops.
+    auto selected = [&](int x) {
+        const std::uint8_t m = mask[x - x0];
+        return (m & include) && !(m & exclude);
+    };
+    for (int x = x0; x < x1;) {
+        while (x < x1 && !selected(x)) ++x;
+        const int start = x;
+        while (x < x1 && selected(x)) ++x;
+        if (start < x) ApplyRun(y, start, x, ink);
+    }
+}
+
+void TSurface::ApplyRun(int y, int x0, int x1, const TInk& ink)
+{
     std::uint8_t* row = bmp_.ScanLine(y);
     switch (bmp_.PixelFormat()) {
-    case pf1bit: InkRow<Px1, true>(row, y, x0, x1, mask, include, exclude, ink); break;
-    case pf4bit: InkRow<Px4, true>(row, y, x0, x1, mask, include, exclude, ink); break;
-    case pf8bit: InkRow<Px8, true>(row, y, x0, x1, mask, include, exclude, ink); break;
+    case pf1bit: InkRun<Px1, true>(row, y, x0, x1, ink); break;
+    case pf4bit: InkRun<Px4, true>(row, y, x0, x1, ink); break;
+    case pf8bit: InkRun<Px8, true>(row, y, x0, x1, ink); break;
     case pf15bit:
-    case pf16bit: InkRow<Px16, false>(row, y, x0, x1, mask, include, exclude, ink); break;
+    case pf16bit: InkRun<Px16, false>(row, y, x0, x1, ink); break;
     case pf24bit:
-        if (!mask && !ink.Patterned && ink.And == 0)
+        if (!ink.Patterned && ink.And == 0)
             CopyRow24(row, x0, x1, ink.Xor);
         else
-            InkRow<Px24, false>(row, y, x0, x1, mask, include, exclude, ink);
+            InkRun<Px24, false>(row, y, x0, x1, ink);
         break;
-    case pf32bit: InkRow<Px32, false>(row, y, x0, x1, mask, include, exclude, ink); break;
+    case pf32bit: InkRun<Px32, false>(row, y, x0, x1, ink); break;
     }
 }
 
@@ -211,10 +230,12 @@ void TSurface::FillRect(const QRect& r, const TInk& ink)
 
 void TSurface::FillMask(const TMask& mask, std::uint8_t include, std::uint8_t exclude, const TInk& ink)
 {
-    if (ink.Nop || mask.Empty()) return;
+    if (ink.Nop || mask.Empty() || !(mask.Used & include)) return;
     ForEachClipRect(mask.Area, [&](const QRect& c) {
-        for (int y = c.top(); y <= c.bottom(); ++y)
-            ApplyRow(y, c.left(), c.right() + 1, mask.Row(y) + (c.left() - mask.Area.left()), include, exclude, ink);
+        for (int y = c.top(); y <= c.bottom(); ++y) {
+            int x0 = c.left(), x1 = c.right();
+            if (mask.Extent(y, x0, x1)) ApplyRow(y, x0, x1 + 1, mask.Row(y) + (x0 - mask.Area.left()), include, exclude, ink);
+        }
     });
 }
 
@@ -235,50 +256,62 @@ int TSurface::NearestIndex(std::uint8_t r, std::uint8_t g, std::uint8_t b)
     return nearestValues_[slot];
 }
 
+namespace {
+
+// Source colours onto direct-colour pixels: the colour's pixel value combined by the copy mode.
+template <typename P, typename Pack>
+void BlitDirect(std::uint8_t* row, int x0, int x1, const std::uint8_t* bgr, const std::uint8_t* keep, TBlitRop rop,
+                std::uint32_t all, Pack pack)
+{
+    for (int x = x0; x < x1; ++x, bgr += 3) {
+        if (keep && !keep[x - x0]) continue;
+        const std::uint32_t src = pack(bgr);
+        switch (rop) {
+        case blitCopy: P::Set(row, x, src); break;
+        case blitInvert: P::Set(row, x, P::Get(row, x) ^ src); break;
+        case blitAnd: P::Set(row, x, P::Get(row, x) & src); break;
+        case blitPaint: P::Set(row, x, P::Get(row, x) | src); break;
+        case blitNotCopy: P::Set(row, x, ~src & all); break;
+        }
+    }
+}
+
+std::uint32_t PackBgr(const std::uint8_t* p) { return p[0] | (p[1] << 8) | (std::uint32_t(p[2]) << 16); }
+std::uint32_t Pack565(const std::uint8_t* p) { return ((p[2] >> 3) << 11) | ((p[1] >> 2) << 5) | (p[0] >> 3); }
+std::uint32_t Pack555(const std::uint8_t* p) { return ((p[2] >> 3) << 10) | ((p[1] >> 3) << 5) | (p[0] >> 3); }
+
+} // namespace
+
 void TSurface::BlitRow(int y, int x0, int x1, const std::uint8_t* bgr, const std::uint8_t* keep, TBlitRop rop)
 {
     std::uint8_t* row = bmp_.ScanLine(y);
+    switch (bmp_.PixelFormat()) {
+    case pf24bit: BlitDirect<Px24>(row, x0, x1, bgr, keep, rop, valueMask_, PackBgr); return;
+    case pf32bit: BlitDirect<Px32>(row, x0, x1, bgr, keep, rop, valueMask_, PackBgr); return;
+    case pf16bit: BlitDirect<Px16>(row, x0, x1, bgr, keep, rop, valueMask_, Pack565); return;
+    case pf15bit: BlitDirect<Px16>(row, x0, x1, bgr, keep, rop, valueMask_, Pack555); return;
+    default: break;
+    }
+    // Palette pixels combine in colour and go back to the nearest entry.
     const TPixelFormat f = bmp_.PixelFormat();
     const auto& pal = bmp_.Palette();
+    const TRop2 colourRop = rop == blitInvert ? ropXor : rop == blitAnd ? ropMask : rop == blitPaint ? ropMerge : ropCopy;
     for (int x = x0; x < x1; ++x, bgr += 3) {
         if (keep && !keep[x - x0]) continue;
-        std::uint8_t b = bgr[0], g = bgr[1], r = bgr[2];
-        if (palette_) {
-            if (rop != blitCopy) {
-                // Palette pixels combine in colour and go back to the nearest entry.
-                const int old = f == pf8bit ? Px8::Get(row, x) : f == pf4bit ? Px4::Get(row, x) : Px1::Get(row, x);
-                const TRGBQuad q = old < static_cast<int>(pal.size()) ? pal[old] : TRGBQuad{};
-                const TColor c = Rop2(rop == blitInvert ? ropXor : rop == blitAnd ? ropMask : rop == blitPaint ? ropMerge : ropCopy,
-                                      QuadToColor(q), rop == blitNotCopy ? ~RGB(r, g, b) & 0xFFFFFF : RGB(r, g, b),
-                                      0xFFFFFF);
-                r = GetRValue(c), g = GetGValue(c), b = GetBValue(c);
-            }
-            const int i = NearestIndex(r, g, b);
-            if (f == pf8bit)
-                Px8::Set(row, x, i);
-            else if (f == pf4bit)
-                Px4::Set(row, x, i);
-            else
-                Px1::Set(row, x, i);
-            continue;
+        TColor c = RGB(bgr[2], bgr[1], bgr[0]);
+        if (rop == blitNotCopy) c = ~c & 0xFFFFFF;
+        if (colourRop != ropCopy) {
+            const int old = f == pf8bit ? Px8::Get(row, x) : f == pf4bit ? Px4::Get(row, x) : Px1::Get(row, x);
+            const TRGBQuad q = old < static_cast<int>(pal.size()) ? pal[old] : TRGBQuad{};
+            c = Rop2(colourRop, QuadToColor(q), c, 0xFFFFFF);
         }
-        const std::uint32_t src = PixelValue(RGB(r, g, b));
-        auto apply = [&](std::uint32_t dst) -> std::uint32_t {
-            switch (rop) {
-            case blitCopy: return src;
-            case blitInvert: return dst ^ src;
-            case blitAnd: return dst & src;
-            case blitPaint: return dst | src;
-            case blitNotCopy: return ~src & valueMask_;
-            }
-            return src;
-        };
-        switch (f) {
-        case pf15bit:
-        case pf16bit: Px16::Set(row, x, apply(Px16::Get(row, x))); break;
-        case pf32bit: Px32::Set(row, x, apply(Px32::Get(row, x))); break;
-        default: Px24::Set(row, x, apply(Px24::Get(row, x))); break;
-        }
+        const int i = NearestIndex(GetRValue(c), GetGValue(c), GetBValue(c));
+        if (f == pf8bit)
+            Px8::Set(row, x, i);
+        else if (f == pf4bit)
+            Px4::Set(row, x, i);
+        else
+            Px1::Set(row, x, i);
     }
 }
 

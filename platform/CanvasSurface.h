@@ -17,13 +17,18 @@ namespace canvas {
 // One byte per pixel of an area; the bits say which part of a figure covers the pixel.
 enum TCoverBits : std::uint8_t { cvFill = 1, cvPen = 2, cvGap = 4, cvTemp = 8 };
 
+// Rows remember the columns ever marked, so that thin figures over a large area (a long diagonal
+// line, an outline) cost their pixels, not their bounding box; writers mark through Mark or Touch.
 struct TMask {
     QRect Area; // in bitmap coordinates
     std::vector<std::uint8_t> Bits;
+    std::vector<int> Lo, Hi; // per row, the first and last column marked; Lo > Hi when none
+    std::uint8_t Used = 0;   // every bit ever marked
 
     TMask() = default;
     explicit TMask(const QRect& area)
-        : Area(area), Bits(area.isEmpty() ? 0 : static_cast<std::size_t>(area.width()) * area.height(), 0)
+        : Area(area), Bits(area.isEmpty() ? 0 : static_cast<std::size_t>(area.width()) * area.height(), 0),
+          Lo(area.isEmpty() ? 0 : area.height(), area.right() + 1), Hi(area.isEmpty() ? 0 : area.height(), area.left() - 1)
     {
     }
     bool Empty() const { return Bits.empty(); }
@@ -32,8 +37,27 @@ struct TMask {
     {
         return Bits.data() + static_cast<std::size_t>(y - Area.top()) * Area.width();
     }
-    bool Contains(int x, int y) const { return Area.contains(x, y); }
-    std::uint8_t& At(int x, int y) { return Row(y)[x - Area.left()]; }
+    // Records that columns x0..x1 of row y may carry bits (the caller stays inside Area).
+    void Touch(int y, int x0, int x1)
+    {
+        int& lo = Lo[y - Area.top()];
+        int& hi = Hi[y - Area.top()];
+        lo = x0 < lo ? x0 : lo;
+        hi = x1 > hi ? x1 : hi;
+    }
+    void Mark(int x, int y, std::uint8_t bits)
+    {
+        Row(y)[x - Area.left()] |= bits;
+        Used |= bits;
+        Touch(y, x, x);
+    }
+    // The marked columns of row y within [x0, x1]; false when there are none.
+    bool Extent(int y, int& x0, int& x1) const
+    {
+        x0 = x0 > Lo[y - Area.top()] ? x0 : Lo[y - Area.top()];
+        x1 = x1 < Hi[y - Area.top()] ? x1 : Hi[y - Area.top()];
+        return x0 <= x1;
+    }
 };
 
 // A constant colour with a raster operation, ready for the bitmap's format: direct formats
@@ -87,6 +111,7 @@ public:
 private:
     void ApplyRow(int y, int x0, int x1, const std::uint8_t* mask, std::uint8_t include, std::uint8_t exclude,
                   const TInk& ink);
+    void ApplyRun(int y, int x0, int x1, const TInk& ink);
     std::uint32_t PixelValue(TColor color) const;
     int NearestIndex(std::uint8_t r, std::uint8_t g, std::uint8_t b);
 

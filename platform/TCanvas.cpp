@@ -233,7 +233,9 @@ void DashRim(TMask& mask, const TBox& box, const std::vector<int>& pattern)
     const QRect& a = mask.Area;
     for (int y = a.top(); y <= a.bottom(); ++y) {
         std::uint8_t* row = mask.Row(y);
-        for (int x = a.left(); x <= a.right(); ++x) {
+        int x0 = a.left(), x1 = a.right();
+        if (!mask.Extent(y, x0, x1)) continue;
+        for (int x = x0; x <= x1; ++x) {
             std::uint8_t& m = row[x - a.left()];
             if (!(m & cvPen)) continue;
             double angle = std::atan2(cy - (y + 0.5), x + 0.5 - cx);
@@ -241,6 +243,7 @@ void DashRim(TMask& mask, const TBox& box, const std::vector<int>& pattern)
             if (!dash.On(static_cast<i64>(angle / (2 * M_PI) * perimeter))) m = (m & ~cvPen) | cvGap;
         }
     }
+    mask.Used |= cvGap;
 }
 
 // Ellipse-based figures. `fill` is the figure's own box; the pen ring lies between the outer and
@@ -526,9 +529,8 @@ void TCanvas::TextOut(int x, int y, const std::string& text)
     }
     for (int yy = 0; yy < glyphs.height(); ++yy) {
         const uchar* g = glyphs.constScanLine(yy);
-        std::uint8_t* row = mask.Row(mask.Area.top() + yy);
         for (int xx = 0; xx < glyphs.width(); ++xx)
-            if (g[xx] >= 128) row[xx] |= cvPen;
+            if (g[xx] >= 128) mask.Mark(mask.Area.left() + xx, mask.Area.top() + yy, cvPen);
     }
     // Text is never combined by the pen mode: the font colour and background are copied.
     TSurface& surface = fig.Surface();
@@ -566,20 +568,26 @@ void Transfer(TCanvas& canvas, i64 dl, i64 dt, i64 dr, i64 db, const TBitmap& so
     };
     TSurface surface(canvas.Bitmap(), canvas.HasClipRegion() ? &canvas.ClipRegion() : nullptr);
     std::vector<std::uint8_t> bgr, keep;
+    std::vector<int> columns;
     surface.ForEachClipRect(EdgeRect(dLeft, dTop, dLeft + adw, dTop + adh), [&](const QRect& c) {
-        bgr.assign(static_cast<std::size_t>(c.width()) * 3, 0);
-        keep.assign(static_cast<std::size_t>(c.width()), 0);
+        const std::size_t w = static_cast<std::size_t>(c.width());
+        bgr.assign(w * 3, 0);
+        keep.assign(w, 0);
+        // The source column of every destination column, -1 outside the source.
+        columns.resize(w);
+        for (std::size_t k = 0; k < w; ++k) {
+            const i64 sx = sourceCoord(c.left() + i64(k), dLeft, adw, sLeft, asw, mirrorX);
+            columns[k] = sx < 0 || sx >= src->Width() ? -1 : int(sx);
+        }
         for (int y = c.top(); y <= c.bottom(); ++y) {
             const i64 sy = sourceCoord(y, dTop, adh, sTop, ash, mirrorY);
             if (sy < 0 || sy >= src->Height()) continue;
             const std::uint8_t* srow = src->ScanLine(int(sy));
             bool any = false;
-            for (int x = c.left(); x <= c.right(); ++x) {
-                const i64 sx = sourceCoord(x, dLeft, adw, sLeft, asw, mirrorX);
-                const std::size_t k = static_cast<std::size_t>(x - c.left());
+            for (std::size_t k = 0; k < w; ++k) {
                 keep[k] = 0;
-                if (sx < 0 || sx >= src->Width()) continue;
-                const std::uint8_t* p = srow + 3 * sx;
+                if (columns[k] < 0) continue;
+                const std::uint8_t* p = srow + 3 * columns[k];
                 if (transparent && RGB(p[2], p[1], p[0]) == (key & 0xFFFFFF)) continue;
                 bgr[3 * k] = p[0], bgr[3 * k + 1] = p[1], bgr[3 * k + 2] = p[2];
                 keep[k] = 1;
