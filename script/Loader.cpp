@@ -4,7 +4,6 @@
 #include "script/VekScript.h"
 #include "script/WordTable.h"
 
-#include <chrono>
 #include <string_view>
 #include <unordered_map>
 
@@ -30,11 +29,10 @@ public:
 private:
     void ExpandIncludes(std::string& text)
     {
-        using Clock = std::chrono::steady_clock;
-        const auto deadline = Clock::now() + std::chrono::milliseconds(static_cast<long long>(s_.ScriptTimeOut) * 1000);
+        const long long deadline = TvekScript::TickCount() + static_cast<long long>(s_.ScriptTimeOut) * 1000;
         s_.includedFiles_.clear();
         for (;;) {
-            if (Clock::now() > deadline)
+            if (TvekScript::TickCount() > deadline)
                 throw EvekScriptError("parser timed out after " + std::to_string(s_.ScriptTimeOut) +
                                       " seconds; you may have circular includes");
             const std::size_t start = text.find("$$");

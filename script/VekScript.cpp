@@ -30,6 +30,12 @@ TvekScript::TvekScript()
 
 TvekScript::~TvekScript() = default;
 
+long long TvekScript::TickCount()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 void TvekScript::ThrowStackOverflow() { throw EvekScriptError("stack overflow"); }
 void TvekScript::ThrowStackUnderflow() { throw EvekScriptError("stack underflow"); }
 
@@ -74,8 +80,7 @@ TVariant TvekScript::Execute()
     if (atoms_.empty()) return result;
 
     TRunMark mark(running_);
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(static_cast<long long>(ScriptTimeOut) * 1000);
+    const long long deadline = TickCount() + static_cast<long long>(ScriptTimeOut) * 1000;
     const TAtom* atoms = atoms_.data();
     const unsigned n = static_cast<unsigned>(atoms_.size());
     pc_ = 0;
@@ -84,7 +89,7 @@ TVariant TvekScript::Execute()
     // after a failed load, whose partial atoms a host may still run.
     while (static_cast<unsigned>(pc_) < n) {
         if (--timeCountdown_ <= 0) {
-            if (Clock::now() > deadline)
+            if (TickCount() > deadline)
                 throw EvekScriptError("Script timed out after " + std::to_string(ScriptTimeOut) + " seconds");
             timeCountdown_ = kTimeCheckInterval;
         }

@@ -150,6 +150,8 @@ public:
 
 private:
     friend class TScriptLoader;
+    // The millisecond tick count the time limits are measured in.
+    static long long TickCount();
     [[noreturn]] static void ThrowStackOverflow();
     [[noreturn]] static void ThrowStackUnderflow();
     void Load();
