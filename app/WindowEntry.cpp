@@ -1,10 +1,71 @@
 #include "app/WindowEntry.h"
 
+#include "app/SignalClose.h"
+#include "app/VistrelF.h"
+#include "platform/ProgramFolder.h"
+#include "platform/UiServices.h"
+
 #include <QApplication>
+#include <QTimer>
+
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+
+namespace {
+
+// The application's default error handler: an exception that escapes an event handler is shown in
+// the error box and the program goes on.
+class TVistrelApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            Ui().ShowError(e.what());
+        } catch (...) {
+            Ui().ShowError("Unknown error");
+        }
+        return false;
+    }
+};
+
+} // namespace
 
 int RunWindow(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    TVistrelApplication app(argc, argv);
     QApplication::setApplicationName("Vistrel 9");
-    return 0;
+    QApplication::setDesktopFileName("vistrel");
+    Q_INIT_RESOURCE(vistrel);
+
+    // Qt has taken its own options out of argv; what is left is --home and the files to open.
+    std::vector<std::string> fileNames;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--home") == 0) {
+            if (i + 1 >= argc) {
+                std::cerr << "--home needs a folder\n";
+                return 2;
+            }
+            SetProgramFolder(argv[++i]);
+        } else {
+            fileNames.push_back(argv[i]);
+        }
+    }
+
+    TVistrelF window;
+    if (window.StartMaximized())
+        window.showMaximized();
+    else
+        window.show();
+    TSignalClose signalClose([&window] { window.close(); });
+    if (!fileNames.empty()) {
+        std::error_code ec;
+        std::string first = std::filesystem::absolute(fileNames.front(), ec).string();
+        if (ec) first = fileNames.front();
+        QTimer::singleShot(0, &window, [&window, first] { window.OpenFile(first); });
+    }
+    return app.exec();
 }

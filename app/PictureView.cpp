@@ -1,0 +1,169 @@
+#include "app/PictureView.h"
+
+#include "platform/TBitmap.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace {
+
+QList<QRgb> ColorTable(const TBitmap& bitmap, int entries)
+{
+    // Indices beyond a short palette show black rather than reading past the table.
+    QList<QRgb> table(entries, qRgb(0, 0, 0));
+    const auto& palette = bitmap.Palette();
+    for (int i = 0; i < entries && i < static_cast<int>(palette.size()); ++i)
+        table[i] = qRgb(palette[i].rgbRed, palette[i].rgbGreen, palette[i].rgbBlue);
+    return table;
+}
+
+QImage Wrap(const TBitmap& bitmap, QImage::Format format)
+{
+    return QImage(bitmap.Bits(), bitmap.Width(), bitmap.Height(), bitmap.RowBytes(), format).copy();
+}
+
+// The first local file a drag carries, if any.
+QString DraggedFile(const QMimeData* mime)
+{
+    if (!mime || !mime->hasUrls()) return {};
+    for (const QUrl& url : mime->urls())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) return url.toLocalFile();
+    return {};
+}
+
+} // namespace
+
+QImage BitmapToQImage(const TBitmap& bitmap)
+{
+    if (bitmap.Empty()) return {};
+    switch (bitmap.PixelFormat()) {
+    case pf24bit: return Wrap(bitmap, QImage::Format_BGR888);
+    case pf32bit: return Wrap(bitmap, QImage::Format_RGB32);
+    case pf16bit: return Wrap(bitmap, QImage::Format_RGB16);
+    case pf15bit: return Wrap(bitmap, QImage::Format_RGB555);
+    case pf1bit: {
+        QImage image = Wrap(bitmap, QImage::Format_Mono);
+        image.setColorTable(ColorTable(bitmap, 2));
+        return image;
+    }
+    case pf8bit: {
+        QImage image = Wrap(bitmap, QImage::Format_Indexed8);
+        image.setColorTable(ColorTable(bitmap, 256));
+        return image;
+    }
+    case pf4bit: {
+        QImage image(bitmap.Width(), bitmap.Height(), QImage::Format_Indexed8);
+        image.setColorTable(ColorTable(bitmap, 16));
+        for (int y = 0; y < bitmap.Height(); ++y) {
+            const std::uint8_t* src = bitmap.ScanLine(y);
+            uchar* dst = image.scanLine(y);
+            for (int x = 0; x < bitmap.Width(); ++x) dst[x] = (x & 1) ? src[x >> 1] & 0x0F : src[x >> 1] >> 4;
+        }
+        return image;
+    }
+    }
+    return {};
+}
+
+// ---- picture -----------------------------------------------------------------------------------
+
+TPictureView::TPictureView(QWidget* parent) : QWidget(parent)
+{
+    setMouseTracking(true);
+    resize(0, 0);
+}
+
+void TPictureView::SetPicture(const TBitmap& bitmap)
+{
+    image_ = BitmapToQImage(bitmap);
+    resize(image_.size());
+    update();
+}
+
+void TPictureView::paintEvent(QPaintEvent*)
+{
+    if (image_.isNull()) return;
+    QPainter painter(this);
+    painter.drawImage(0, 0, image_);
+}
+
+void TPictureView::mouseMoveEvent(QMouseEvent* event)
+{
+    emit MouseMoved(event->position().toPoint().x(), event->position().toPoint().y());
+    QWidget::mouseMoveEvent(event);
+}
+
+// ---- scroll box --------------------------------------------------------------------------------
+
+TPictureBox::TPictureBox(QWidget* parent) : QScrollArea(parent)
+{
+    auto* surface = new QWidget;
+    surface->setMouseTracking(true);
+    surface->installEventFilter(this);
+    setWidget(surface);
+    setWidgetResizable(false);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    viewport()->setAcceptDrops(true);
+}
+
+void TPictureBox::FitSurface()
+{
+    QRect extent(0, 0, 0, 0);
+    for (QObject* child : Surface()->children())
+        if (auto* w = qobject_cast<QWidget*>(child); w && w->isVisibleTo(Surface())) extent |= w->geometry();
+    Surface()->resize(std::max(extent.right() + 1, viewport()->width()),
+                      std::max(extent.bottom() + 1, viewport()->height()));
+}
+
+bool TPictureBox::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Surface() && event->type() == QEvent::MouseMove) {
+        auto* move = static_cast<QMouseEvent*>(event);
+        QPoint client = Surface()->mapTo(viewport(), move->position().toPoint());
+        emit MouseMoved(client.x(), client.y());
+    } else if (watched == Surface() && event->type() == QEvent::ChildAdded) {
+        // The surface grows with whatever it holds.
+        static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
+    } else if (event->type() == QEvent::Resize && watched != Surface()) {
+        FitSurface();
+    }
+    return QScrollArea::eventFilter(watched, event);
+}
+
+void TPictureBox::resizeEvent(QResizeEvent* event)
+{
+    QScrollArea::resizeEvent(event);
+    FitSurface();
+}
+
+void TPictureBox::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!DraggedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TPictureBox::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!DraggedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void TPictureBox::dropEvent(QDropEvent* event)
+{
+    QString file = DraggedFile(event->mimeData());
+    if (file.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    emit FileDropped(file);
+}

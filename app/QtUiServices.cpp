@@ -1,0 +1,159 @@
+#include "app/QtUiServices.h"
+
+#include "platform/IniFile32.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Title() { return QApplication::applicationName(); }
+
+// Font style bits as the shape and script words count them.
+constexpr int fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8;
+
+QColor ToQColor(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+TColor FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+
+// "ColorA" .. "ColorP" name the sixteen custom colours.
+int CustomColorIndex(const std::string& line, std::string& value)
+{
+    auto eq = line.find('=');
+    if (eq != 6 || line.compare(0, 5, "Color") != 0 || line[5] < 'A' || line[5] > 'P') return -1;
+    value = line.substr(eq + 1);
+    return line[5] - 'A';
+}
+
+} // namespace
+
+QString QtFileFilter(const std::string& windowsFilter)
+{
+    QStringList parts = Q(windowsFilter).split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1];
+        patterns.replace(';', ' ');
+        filters << parts[i] + " (" + patterns + ")";
+    }
+    return filters.join(";;");
+}
+
+void ApplyCustomColors(const std::vector<std::string>& lines)
+{
+    for (const auto& line : lines) {
+        std::string value;
+        int index = CustomColorIndex(line, value);
+        int color = 0;
+        if (index >= 0 && index < QColorDialog::customCount() && ParseIniInteger("0x" + value, color))
+            QColorDialog::setCustomColor(index, ToQColor(static_cast<TColor>(color)));
+    }
+}
+
+void TakeCustomColors(std::vector<std::string>& lines)
+{
+    std::vector<std::string> out;
+    for (const auto& line : lines) {
+        std::string value;
+        if (CustomColorIndex(line, value) < 0) out.push_back(line);
+    }
+    for (int i = 0; i < QColorDialog::customCount() && i < 16; ++i) {
+        char text[32];
+        std::snprintf(text, sizeof text, "Color%c=%06X", 'A' + i,
+                      static_cast<unsigned>(FromQColor(QColorDialog::customColor(i))));
+        out.push_back(text);
+    }
+    lines = std::move(out);
+}
+
+void TQtUiServices::ShowMessage(const std::string& text) { QMessageBox::information(parent_, Title(), Q(text)); }
+
+void TQtUiServices::ShowError(const std::string& text) { QMessageBox::critical(parent_, Title(), Q(text)); }
+
+bool TQtUiServices::AskYesNo(const std::string& question)
+{
+    return QMessageBox::question(parent_, Title(), Q(question), QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+}
+
+int TQtUiServices::AskYesNoCancel(const std::string& question)
+{
+    auto answer = QMessageBox::question(parent_, Title(), Q(question),
+                                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    return answer == QMessageBox::Yes ? 1 : answer == QMessageBox::No ? 0 : -1;
+}
+
+bool TQtUiServices::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
+{
+    bool ok = false;
+    QString text = QInputDialog::getText(parent_, Q(caption), Q(prompt), QLineEdit::Normal, Q(value), &ok);
+    if (ok) value = text.toStdString();
+    return ok;
+}
+
+bool TQtUiServices::AskPassword(const std::string& caption, std::string& password)
+{
+    bool ok = false;
+    QString text = QInputDialog::getText(parent_, Title(), Q(caption), QLineEdit::Password, QString(), &ok);
+    if (ok) password = text.toStdString();
+    return ok;
+}
+
+bool TQtUiServices::OpenFileDialog(const std::string& filter, std::string& fileName)
+{
+    QString name = QFileDialog::getOpenFileName(parent_, QString(), Q(fileName), QtFileFilter(filter));
+    if (name.isEmpty()) return false;
+    fileName = name.toStdString();
+    return true;
+}
+
+bool TQtUiServices::SaveFileDialog(const std::string& filter, std::string& fileName)
+{
+    // The commands ask their own overwrite question.
+    QString name = QFileDialog::getSaveFileName(parent_, QString(), Q(fileName), QtFileFilter(filter), nullptr,
+                                                QFileDialog::DontConfirmOverwrite);
+    if (name.isEmpty()) return false;
+    fileName = name.toStdString();
+    return true;
+}
+
+bool TQtUiServices::SelectFolder(const std::string& caption, std::string& folder)
+{
+    QString name = QFileDialog::getExistingDirectory(parent_, Q(caption), Q(folder));
+    if (name.isEmpty()) return false;
+    folder = name.toStdString();
+    return true;
+}
+
+bool TQtUiServices::PickColor(TColor& color)
+{
+    ApplyCustomColors(customColors_);
+    QColor chosen = QColorDialog::getColor(ToQColor(color), parent_);
+    TakeCustomColors(customColors_);
+    if (!chosen.isValid()) return false;
+    color = FromQColor(chosen);
+    return true;
+}
+
+bool TQtUiServices::PickFont(std::string& name, int& size, int& style, TColor&)
+{
+    QFont initial(Q(name), size > 0 ? size : 10);
+    initial.setBold(style & fsBold);
+    initial.setItalic(style & fsItalic);
+    initial.setUnderline(style & fsUnderline);
+    initial.setStrikeOut(style & fsStrikeOut);
+    bool ok = false;
+    QFont font = QFontDialog::getFont(&ok, initial, parent_);
+    if (!ok) return false;
+    name = font.family().toStdString();
+    size = font.pointSize() > 0 ? font.pointSize() : size;
+    style = (font.bold() ? fsBold : 0) | (font.italic() ? fsItalic : 0) | (font.underline() ? fsUnderline : 0) |
+            (font.strikeOut() ? fsStrikeOut : 0);
+    return true;
+}
+
+void TQtUiServices::Say(const std::string& text) { QMessageBox::information(parent_, Title(), Q(text)); }

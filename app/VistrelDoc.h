@@ -1,0 +1,82 @@
+#pragma once
+#include "imaging/ImageIO.h"
+#include "platform/TBitmap.h"
+
+#include <string>
+#include <vector>
+
+// What the commands ask of the window they run in.
+class TVistrelView {
+public:
+    virtual ~TVistrelView() = default;
+    // The working image was replaced: the picture control takes its size again.
+    virtual void PictureChanged() = 0;
+    // Re-reads the file list, so that a file just written shows.
+    virtual void RefreshFiles() = 0;
+    // Opens a file or address with the desktop's "open" action.
+    virtual void ShellOpen(const std::string& target) = 0;
+    // An undo copy exists from now on.
+    virtual void EnableUndo() = 0;
+};
+
+struct TSelectionRect {
+    int Left = 0, Top = 0, Right = 0, Bottom = 0;
+};
+
+// The working image, its companions and the settings of one run, and the commands that act on them.
+// The window wires its menus to these; tests call them directly with scripted answers.
+class TVistrelDoc {
+public:
+    explicit TVistrelDoc(TVistrelView& view) : view_(view) {}
+
+    TBitmap Picture; // the working image, shown by the picture control
+    TBitmap UndoBitmap;
+    TBitmap WorkBitmap;
+    TImageFileSettings FileSettings;
+    std::string batchDir;
+    std::vector<std::string> BatchFiles;
+    // The colour dialog's custom colours, as the lines of "VistrelCC.txt".
+    std::vector<std::string> CustomColors;
+
+    // Effect settings; none of them survives the run.
+    int SeamlessDepth = 10;
+    int ButtonizeDepth = 10;
+    int ButtonizeWeight = 120;
+    int MosaicSize = 3;
+    int GaussianDepth = 0;
+    int TwistDepth = 40;
+    int FisheyeDepth = 40;
+    int PosterizeDepth = 100;
+    int SolarizeDepth = 50;
+    // Batch settings: BatchFormat 2 is JPG, BatchKeep 0 keeps the width.
+    int BatchWidth = 100;
+    int BatchHeight = 100;
+    int BatchFormat = 2;
+    int BatchKeep = 0;
+    TSelectionRect SelectionRect;
+
+    // Reads a file into the working image by its extension; a failing reader leaves it as it was.
+    void LoadFile(const std::string& fileName);
+
+    // Before a change: the undo copy and a 24-bit work copy of the working image.
+    void PrepareEffect();
+
+    void Open();
+    void SaveAs();
+    // Flips Options, "Transparent GIF"; returns the new state.
+    bool ToggleTransparentGif();
+    void ShowImageInfo() const;
+    void HelpContents();
+    void About() const;
+    void OnTheWeb();
+
+private:
+    TVistrelView& view_;
+};
+
+// "image width=W height=H", a line break and the pixel depth.
+std::string ImageInfoText(const TBitmap& picture);
+
+extern const char* const kOpenFilter;
+extern const char* const kSaveFilter;
+extern const char* const kWebAddress;

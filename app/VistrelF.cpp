@@ -1,0 +1,362 @@
+#include "app/VistrelF.h"
+
+#include "app/PictureView.h"
+#include "app/ScriptFile.h"
+#include "platform/Errors.h"
+#include "platform/IniFile32.h"
+#include "platform/ProgramFolder.h"
+#include "script/VekScript.h"
+#include "widgets/FileBrowserLists.h"
+#include "widgets/TvekDirectories.h"
+
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string SettingsFile() { return ProgramFolder() + "vistrel.ini"; }
+std::string CustomColorsFile() { return ProgramFolder() + "VistrelCC.txt"; }
+
+const char* const kSettings = "Settings";
+const char* const kWindowSection = "VistrelF";
+const char* const kHasCommand = "vistrelHasCommand";
+
+// A settings file with an absurd size must not make the window larger than the desktop.
+int BoundedSide(int side, int screenSide) { return std::clamp(side, 1, std::max(screenSide, 640)); }
+
+} // namespace
+
+TVistrelF::TVistrelF(TUiServices* ui, QWidget* parent)
+    : QMainWindow(parent), doc_(*this), qtUi_(this, doc_.CustomColors),
+      uiScope_(ui ? *ui : static_cast<TUiServices&>(qtUi_))
+{
+    setObjectName("VistrelF");
+    setWindowTitle("Veks Vistrel 9");
+    setWindowIcon(QIcon(":/vistrel/vistrel.png"));
+    move(171, 182);
+    resize(696, 479);
+    Launcher = [](const std::string& target) {
+        QString t = QString::fromStdString(target);
+        return QDesktopServices::openUrl(t.startsWith('/') ? QUrl::fromLocalFile(t) : QUrl(t));
+    };
+    BuildLayout();
+    BuildMenus();
+    FormCreate();
+}
+
+TVistrelF::~TVistrelF() { FormDestroy(); }
+
+void TVistrelF::BuildLayout()
+{
+    auto* directoryPanel = new QWidget;
+    auto* column = new QVBoxLayout(directoryPanel);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(2);
+    vekDirectories1 = new TvekDirectories;
+    vekDirectories1->setObjectName("vekDirectories1");
+    vekDirectories1->setToolTip("Favorite directories: drag the folder list here to add one");
+    RzDriveComboBox1 = new TDriveComboBox;
+    RzDriveComboBox1->setObjectName("RzDriveComboBox1");
+    RzDirectoryListBox1 = new TDirectoryListBox;
+    RzDirectoryListBox1->setObjectName("RzDirectoryListBox1");
+    column->addWidget(vekDirectories1);
+    column->addWidget(RzDriveComboBox1);
+    column->addWidget(RzDirectoryListBox1, 1);
+    vekDirectories1->SetDirectoryListBox(RzDirectoryListBox1);
+
+    files = new TFileListBox;
+    files->setObjectName("files");
+    files->SetMask(kFileMask);
+    auto* overlay = new QAction("&Overlay", files);
+    overlay->setObjectName("Overlay2");
+    overlay->setEnabled(false);
+    files->addAction(overlay);
+    files->setContextMenuPolicy(Qt::ActionsContextMenu);
+    actions_["Overlay2"] = overlay;
+
+    box = new TPictureBox;
+    box->setObjectName("box");
+    Image1 = new TPictureView(box->Surface());
+    Image1->setObjectName("Image1");
+    Image2 = new QLabel(box->Surface());
+    Image2->setObjectName("Image2");
+    Image2->hide();
+
+    // The panels may be dragged down to one pixel, never collapsed away.
+    Splitter1 = new QSplitter(Qt::Vertical);
+    Splitter1->setObjectName("Splitter1");
+    Splitter1->addWidget(directoryPanel);
+    Splitter1->addWidget(files);
+    Splitter1->setChildrenCollapsible(false);
+    directoryPanel->setMinimumHeight(1);
+    files->setMinimumHeight(1);
+    Splitter1->setSizes({210, 220});
+
+    Splitter2 = new QSplitter(Qt::Horizontal);
+    Splitter2->setObjectName("Splitter2");
+    Splitter2->addWidget(Splitter1);
+    Splitter2->addWidget(box);
+    Splitter2->setChildrenCollapsible(false);
+    Splitter1->setMinimumWidth(1);
+    box->setMinimumWidth(1);
+    Splitter2->setStretchFactor(1, 1);
+    Splitter2->setSizes({190, 506});
+    setCentralWidget(Splitter2);
+
+    ShapePanel = new QToolBar("Shape");
+    ShapePanel->setObjectName("ShapePanel");
+    ShapePanel->setMovable(false);
+    ShapePanel->setFloatable(false);
+    ShapePanel->toggleViewAction()->setVisible(false);
+    addToolBar(Qt::TopToolBarArea, ShapePanel);
+    ShapePanel->hide();
+
+    StatusBar1 = statusBar();
+    StatusBar1->setObjectName("StatusBar1");
+    const int widths[2] = {300, 200};
+    for (int i = 0; i < 2; ++i) {
+        StatusPanel[i] = new QLabel;
+        StatusPanel[i]->setFixedWidth(widths[i]);
+        StatusPanel[i]->setFrameShape(QFrame::Panel);
+        StatusPanel[i]->setFrameShadow(QFrame::Sunken);
+        StatusBar1->addWidget(StatusPanel[i]);
+    }
+
+    connect(RzDriveComboBox1, &TDriveComboBox::DriveChosen, this,
+            [this](const QString& root) { ShowFolder(root.toStdString()); });
+    connect(RzDirectoryListBox1, &TDirectoryListBox::DirectoryChanged, this, [this](const QString& folder) {
+        files->SetDirectory(folder.toStdString());
+        RzDriveComboBox1->ShowDriveOf(folder.toStdString());
+    });
+    connect(files, &QListWidget::itemDoubleClicked, this, [this] { filesDblClick(); });
+    auto showMouse = [this](int x, int y) { StatusPanel[1]->setText(QString::asprintf("x=%d, y=%d", x, y)); };
+    connect(Image1, &TPictureView::MouseMoved, this, showMouse);
+    connect(box, &TPictureBox::MouseMoved, this, showMouse);
+    connect(box, &TPictureBox::FileDropped, this, [this](const QString& file) { OpenFile(file.toStdString()); });
+}
+
+void TVistrelF::BuildMenus()
+{
+    const auto map = MainMenuMap();
+    QMenu* menus[3] = {nullptr, nullptr, nullptr};
+    std::set<QKeySequence> takenKeys;
+    std::map<int, QActionGroup*> groups;
+    for (std::size_t i = 0; i < map.size(); ++i) {
+        const TMenuEntry& e = map[i];
+        const QString caption = QString::fromUtf8(e.Caption);
+        const bool isSubmenu = i + 1 < map.size() && map[i + 1].Level > e.Level;
+        if (e.Level == 0) {
+            menus[0] = menuBar()->addMenu(caption);
+            menus[0]->setObjectName(e.Name);
+            actions_[e.Name] = menus[0]->menuAction();
+            continue;
+        }
+        QMenu* parentMenu = menus[e.Level - 1];
+        QAction* action = nullptr;
+        if (caption == "-") {
+            action = parentMenu->addSeparator();
+        } else if (isSubmenu) {
+            menus[e.Level] = parentMenu->addMenu(caption);
+            menus[e.Level]->setObjectName(e.Name);
+            action = menus[e.Level]->menuAction();
+        } else {
+            action = parentMenu->addAction(caption);
+            if (*e.Shortcut) {
+                // Of two entries with one key, the first in menu order owns it; the other shows it.
+                QKeySequence key(QString::fromUtf8(e.Shortcut));
+                if (takenKeys.insert(key).second)
+                    action->setShortcut(key);
+                else
+                    action->setText(caption + "\t" + key.toString(QKeySequence::NativeText));
+            }
+            action->setCheckable(e.Flags & (mfCheckable | mfChecked));
+            action->setChecked(e.Flags & mfChecked);
+            if (e.RadioGroup != 0) {
+                auto& group = groups[e.RadioGroup];
+                if (!group) group = new QActionGroup(this);
+                action->setActionGroup(group);
+            }
+            action->setEnabled(StartsEnabled(e));
+            action->setProperty(kHasCommand, e.Command != nullptr);
+            if (e.Command) connect(action, &QAction::triggered, this, [this, command = e.Command] { RunCommand(command); });
+        }
+        action->setObjectName(e.Name);
+        actions_[e.Name] = action;
+    }
+}
+
+QAction* TVistrelF::Action(const std::string& name) const
+{
+    auto it = actions_.find(name);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void TVistrelF::RunCommand(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const std::exception& e) {
+        Ui().ShowError(e.what());
+    } catch (...) {
+        Ui().ShowError("Unknown error");
+    }
+}
+
+void TVistrelF::RunCommand(TMenuCommand command)
+{
+    RunCommand([this, command] { (this->*command)(); });
+}
+
+// ---- start and end ---------------------------------------------------------------------------
+
+void TVistrelF::FormCreate()
+{
+    const std::string folder = ProgramFolder();
+    // The cipher manager and the shape controller's menu are set up by their own parts.
+    doc_.BatchFiles.clear();
+    std::error_code ec;
+    if (fs::exists(CustomColorsFile(), ec)) doc_.CustomColors = LoadTextLines(CustomColorsFile());
+
+    const std::string lastDir = TIniFile32(SettingsFile()).ReadString(kSettings, "lastDir", "");
+    ShowFolder(!lastDir.empty() && fs::is_directory(lastDir, ec) ? lastDir : folder);
+    doc_.batchDir = TIniFile32(SettingsFile()).ReadString(kSettings, "batchDir", "");
+
+    startMaximized_ = TIniFile32(SettingsFile()).ReadBool(kWindowSection, "State", false);
+    if (startMaximized_) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    } else {
+        const int left = TIniFile32(SettingsFile()).ReadInteger(kWindowSection, "Left", x());
+        const int top = TIniFile32(SettingsFile()).ReadInteger(kWindowSection, "Top", y());
+        const int width = TIniFile32(SettingsFile()).ReadInteger(kWindowSection, "Width", this->width());
+        const int height = TIniFile32(SettingsFile()).ReadInteger(kWindowSection, "Height", this->height());
+        QSize desktop(0, 0);
+        if (QScreen* screen = QGuiApplication::primaryScreen()) desktop = screen->virtualSize();
+        move(left, top);
+        resize(BoundedSide(width, desktop.width()), BoundedSide(height, desktop.height()));
+    }
+    vekDirectories1->Loaded();
+}
+
+void TVistrelF::FormDestroy()
+{
+    if (destroyed_) return;
+    destroyed_ = true;
+    doc_.UndoBitmap = TBitmap();
+    doc_.WorkBitmap = TBitmap();
+    doc_.BatchFiles.clear();
+    RunCommand([this] { SaveTextLines(CustomColorsFile(), doc_.CustomColors); });
+    RunCommand([this] { WriteSettings(); });
+}
+
+void TVistrelF::WriteSettings()
+{
+    TIniFile32(SettingsFile()).WriteString(kSettings, "lastDir", files->Directory());
+    TIniFile32(SettingsFile()).WriteString(kSettings, "batchDir", doc_.batchDir);
+    const bool maximized = isMaximized();
+    TIniFile32(SettingsFile()).WriteString(kWindowSection, "State", maximized ? "1" : "0");
+    if (maximized) return;
+    TIniFile32(SettingsFile()).WriteInteger(kWindowSection, "Left", x());
+    TIniFile32(SettingsFile()).WriteInteger(kWindowSection, "Top", y());
+    TIniFile32(SettingsFile()).WriteInteger(kWindowSection, "Width", width());
+    TIniFile32(SettingsFile()).WriteInteger(kWindowSection, "Height", height());
+}
+
+void TVistrelF::closeEvent(QCloseEvent* event)
+{
+    FormDestroy();
+    QMainWindow::closeEvent(event);
+}
+
+// ---- commands --------------------------------------------------------------------------------
+
+void TVistrelF::RunScript1Click()
+{
+    std::string fileName = ProgramFolder() + "scripts/";
+    if (!Ui().OpenFileDialog("vekScript Files (*.vek)|*.vek", fileName)) return;
+    const std::string text = ReadScriptFile(fileName);
+    doc_.PrepareEffect();
+    if (!vekScript1) {
+        vekScript1 = std::make_unique<TvekScript>();
+        vekScript1->ScriptTimeOut = 30;
+    }
+    vekScript1->ProgramFolder = ProgramFolder();
+    if (vekScript1->DataSourceFolder.empty())
+        vekScript1->DataSourceFolder = ProgramFolder().substr(0, ProgramFolder().size() - 1);
+    // Whatever the script did to the image before an error stays, so show it either way.
+    struct TShowAfter {
+        TVistrelF& window;
+        ~TShowAfter() { window.PictureChanged(); }
+    } showAfter{*this};
+    vekScript1->SetScript(text);
+    vekScript1->Execute();
+}
+
+void TVistrelF::Open1Click() { doc_.Open(); }
+void TVistrelF::SaveAs1Click() { doc_.SaveAs(); }
+
+void TVistrelF::TransparentGIF1Click()
+{
+    const bool on = doc_.ToggleTransparentGif();
+    if (QAction* action = Action("TransparentGIF1")) action->setChecked(on);
+}
+
+void TVistrelF::ShowImageInfo1Click() { doc_.ShowImageInfo(); }
+void TVistrelF::RefreshFiles1Click() { RefreshFiles(); }
+void TVistrelF::Contents1Click() { doc_.HelpContents(); }
+void TVistrelF::About1Click() { doc_.About(); }
+void TVistrelF::ontheWeb1Click() { doc_.OnTheWeb(); }
+
+void TVistrelF::filesDblClick()
+{
+    RunCommand([this] {
+        const std::string name = files->SelectedName();
+        if (!name.empty()) doc_.LoadFile(files->FullName(name));
+    });
+}
+
+void TVistrelF::OpenFile(const std::string& fileName)
+{
+    RunCommand([this, &fileName] { doc_.LoadFile(fileName); });
+}
+
+// ---- view ------------------------------------------------------------------------------------
+
+void TVistrelF::PictureChanged()
+{
+    Image1->SetPicture(doc_.Picture);
+    box->FitSurface();
+}
+
+void TVistrelF::RefreshFiles() { files->Update(); }
+
+void TVistrelF::ShellOpen(const std::string& target)
+{
+    if (!Launcher || !Launcher(target)) throw EvekError("Cannot open " + target);
+}
+
+void TVistrelF::EnableUndo()
+{
+    QAction* undo = Action("Undolast1");
+    if (undo && undo->property(kHasCommand).toBool()) undo->setEnabled(true);
+}
+
+void TVistrelF::ShowFolder(const std::string& folder)
+{
+    RunCommand([this, &folder] { RzDirectoryListBox1->SetDirectory(folder); });
+}

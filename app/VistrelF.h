@@ -1,0 +1,106 @@
+#pragma once
+#include "app/MenuMap.h"
+#include "app/QtUiServices.h"
+#include "app/VistrelDoc.h"
+#include "platform/UiServices.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+class QAction;
+class QLabel;
+class QSplitter;
+class QStatusBar;
+class QToolBar;
+class TDirectoryListBox;
+class TDriveComboBox;
+class TFileListBox;
+class TPictureBox;
+class TPictureView;
+class TvekDirectories;
+class TvekScript;
+
+// The main window: the file browser on the left, the picture area on the right, the status bar below
+// and the main menu. It reads its settings when it is created and writes them when it closes.
+class TVistrelF : public QMainWindow, public TVistrelView {
+    Q_OBJECT
+public:
+    static constexpr const char* kFileMask = "*.bmp;*.gif;*.jpg;*.png;*.tif;*.ico;*.xjpg;*.xgif;*.xpng";
+
+    // ui answers the window's dialogs; nullptr gives the window its own Qt dialogs.
+    explicit TVistrelF(TUiServices* ui = nullptr, QWidget* parent = nullptr);
+    ~TVistrelF() override;
+
+    TVistrelDoc& Doc() { return doc_; }
+    // "State" of the settings asked for a maximized window.
+    bool StartMaximized() const { return startMaximized_; }
+    // Writes the settings; the first call does the work, later ones nothing.
+    void FormDestroy();
+
+    // The main menu entry of that name (see the menu map), or nullptr.
+    QAction* Action(const std::string& name) const;
+    // Runs a command; its error goes to the error box and the window goes on.
+    void RunCommand(const std::function<void()>& command);
+    void RunCommand(TMenuCommand command);
+
+    // Menu commands.
+    void RunScript1Click();
+    void Open1Click();
+    void SaveAs1Click();
+    void TransparentGIF1Click();
+    void ShowImageInfo1Click();
+    void RefreshFiles1Click();
+    void Contents1Click();
+    void About1Click();
+    void ontheWeb1Click();
+    // The file list's double-click: the selected file becomes the working image.
+    void filesDblClick();
+    // A file named on the command line or dropped on the picture area.
+    void OpenFile(const std::string& fileName);
+
+    // TVistrelView
+    void PictureChanged() override;
+    void RefreshFiles() override;
+    void ShellOpen(const std::string& target) override;
+    void EnableUndo() override;
+    // Makes the browser show a folder; a folder that is gone leaves it as it was.
+    void ShowFolder(const std::string& folder);
+
+    // The "open" action of the desktop; tests replace it.
+    std::function<bool(const std::string&)> Launcher;
+
+    // The window's parts, named as in its layout.
+    TvekDirectories* vekDirectories1 = nullptr;
+    TDriveComboBox* RzDriveComboBox1 = nullptr;
+    TDirectoryListBox* RzDirectoryListBox1 = nullptr;
+    TFileListBox* files = nullptr;
+    QSplitter* Splitter1 = nullptr; // between the directory panel and the file list
+    QSplitter* Splitter2 = nullptr; // between the browser and the picture area
+    TPictureBox* box = nullptr;
+    TPictureView* Image1 = nullptr;
+    QLabel* Image2 = nullptr;
+    QToolBar* ShapePanel = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusPanel[2] = {nullptr, nullptr};
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildLayout();
+    void BuildMenus();
+    void FormCreate();
+    void WriteSettings();
+
+    TVistrelDoc doc_;
+    TQtUiServices qtUi_;
+    TUiScope uiScope_;
+    std::unique_ptr<TvekScript> vekScript1;
+    std::map<std::string, QAction*> actions_;
+    bool startMaximized_ = false;
+    bool destroyed_ = false;
+};
