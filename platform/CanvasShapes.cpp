@@ -58,6 +58,9 @@ void PlotLine(TMask& mask, std::int64_t x0, std::int64_t y0, std::int64_t x1, st
     const std::int64_t adx = x1 > x0 ? x1 - x0 : x0 - x1, ady = y1 > y0 ? y1 - y0 : y0 - y1;
     const std::int64_t n = std::max(adx, ady);
     const std::int64_t count = last ? n + 1 : n;
+    // The pattern runs on along the whole segment, drawn or not, so clipping never shifts it.
+    const TDash here = dash;
+    dash.Position += n;
     if (count <= 0 || mask.Empty()) return;
     const bool xMajor = adx >= ady;
     const std::int64_t m0 = xMajor ? x0 : y0, n0 = xMajor ? y0 : x0;
@@ -91,9 +94,8 @@ void PlotLine(TMask& mask, std::int64_t x0, std::int64_t y0, std::int64_t x1, st
         const std::int64_t f = n == 0 ? 0 : MinorStep(i, minor, n);
         const std::int64_t mj = m0 + sm * i, mn = n0 + sn * f;
         const int x = static_cast<int>(xMajor ? mj : mn), y = static_cast<int>(xMajor ? mn : mj);
-        mask.Mark(x, y, dash.On(i) ? bits : std::uint8_t(cvGap));
+        mask.Mark(x, y, here.On(i) ? bits : std::uint8_t(cvGap));
     }
-    dash.Position += n;
 }
 
 void PlotWideLine(TMask& mask, double x0, double y0, double x1, double y1, int width, std::uint8_t bits)

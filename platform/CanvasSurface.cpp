@@ -170,7 +170,13 @@ TInk TSurface::MakeInk(TColor color, TRop2 rop) const
             if (int j = static_cast<int>(i ^ c); j < n) ink.Lut[i] = static_cast<std::uint8_t>(j);
         return ink;
     }
-    // The other operations work on colours and map the result back to the palette.
+    // The other operations work on colours and map the result back to the palette; the ones that
+    // ignore the old pixel need one lookup.
+    if (rop == ropCopy || rop == ropBlack || rop == ropWhite) {
+        const TColor c = Rop2(rop, 0, color & 0xFFFFFF, 0xFFFFFF);
+        ink.Lut.fill(static_cast<std::uint8_t>(NearestPaletteIndex(pal, GetRValue(c), GetGValue(c), GetBValue(c))));
+        return ink;
+    }
     for (int i = 0; i < n; ++i) {
         const TColor c = Rop2(rop, QuadToColor(pal[i]), color & 0xFFFFFF, 0xFFFFFF);
         ink.Lut[i] =

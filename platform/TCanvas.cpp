@@ -191,7 +191,7 @@ public:
         }
         if (!pen) return;
         // The gaps of a styled pen show the background where the brush is solid (opaque mode).
-        if (b.Style == bsSolid) surface_.FillMask(mask_, cvGap, cvPen, surface_.MakeInk(b.Color, rop));
+        if (b.Style == bsSolid && (mask_.Used & cvGap)) surface_.FillMask(mask_, cvGap, cvPen, surface_.MakeInk(b.Color, rop));
         surface_.FillMask(mask_, cvPen, 0, surface_.MakeInk(canvas_.Pen.Color, rop));
     }
 
