@@ -1,6 +1,7 @@
 #include "platform/CanvasText.h"
 
 #include <QFontDatabase>
+#include <QFontMetrics>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -48,7 +49,20 @@ QFont MakeFont(const TFont& font)
     constexpr int maxPixels = 4096;
     long long px = font.Height != 0 ? std::abs(static_cast<long long>(font.Height))
                                     : (std::abs(static_cast<long long>(font.Size)) * 96 + 36) / 72;
-    f.setPixelSize(static_cast<int>(std::clamp<long long>(px, 1, maxPixels)));
+    px = std::clamp<long long>(px, 1, maxPixels);
+    f.setPixelSize(static_cast<int>(px));
+    if (font.CellHeight && font.Height != 0) {
+        // The largest character height whose cell (ascent plus descent) fits the asked height.
+        const int cell = static_cast<int>(px);
+        int size = std::max(1, static_cast<int>(px * px / std::max(1, QFontMetrics(f).height())));
+        for (int step = 0; step < 8; ++step) {
+            f.setPixelSize(size + 1);
+            if (QFontMetrics(f).height() > cell) break;
+            ++size;
+        }
+        for (f.setPixelSize(size); size > 1 && QFontMetrics(f).height() > cell; f.setPixelSize(--size)) {
+        }
+    }
     f.setBold(font.Style & fsBold);
     f.setItalic(font.Style & fsItalic);
     f.setUnderline(font.Style & fsUnderline);

@@ -524,7 +524,7 @@ void TCanvas::TextOut(int x, int y, const std::string& text)
         p.setFont(font);
         p.setPen(Qt::white);
         p.translate(double(x) - mask.Area.left(), double(y) - mask.Area.top());
-        p.rotate(-Font.Escapement / 10.0);
+        p.rotate(-(Font.Escapement / 10.0));
         p.drawText(QPointF(0, fm.ascent()), s);
     }
     for (int yy = 0; yy < glyphs.height(); ++yy) {

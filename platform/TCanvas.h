@@ -60,6 +60,9 @@ struct TFont {
     TColor Color = clBlack;
     int Style = 0;      // TFontStyle bits
     int Escapement = 0; // tenths of a degree, counter-clockwise
+    // When set, a non-zero Height is the cell height (ascent plus descent, GDI's positive lfHeight)
+    // rather than the character height: a font made from a face name and a cell height.
+    bool CellHeight = false;
 };
 
 // The drawing surface of a TBitmap with GDI semantics: no antialiasing; a shape given by

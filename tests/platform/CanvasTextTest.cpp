@@ -51,6 +51,16 @@ TEST(CanvasTextTest, FontSizeHeightAndStyleChangeTheMetrics)
     const TSize byHeight = c.TextExtent("Sample");
     EXPECT_EQ(bySize.cx, byHeight.cx);
     EXPECT_EQ(bySize.cy, byHeight.cy);
+    // A cell height counts ascent and descent: the characters come out smaller.
+    c.Font.CellHeight = true;
+    for (int cell : {9, 20, 33, 100}) {
+        c.Font.Height = cell;
+        EXPECT_LE(c.TextHeight("Sample"), cell);
+        EXPECT_GE(c.TextHeight("Sample"), cell - 2);
+    }
+    c.Font.Height = 20;
+    EXPECT_LT(c.TextWidth("Sample"), byHeight.cx);
+    c.Font.CellHeight = false;
     c.Font.Style = fsBold;
     EXPECT_GT(c.TextWidth("Sample"), byHeight.cx);
     EXPECT_EQ(c.TextWidth(""), 0);
