@@ -9,7 +9,7 @@ packages=(
   libjpeg-dev zlib1g-dev libgif-dev libcrypto++-dev libsane-dev libuemf-dev
   libgtest-dev
   fonts-dejavu-core
-  imagemagick libtiff-tools pngcheck
+  imagemagick libtiff-tools pngcheck netpbm
   xvfb xauth x11-apps
 )
 if [[ "${1:-}" == "--bench" ]]; then
