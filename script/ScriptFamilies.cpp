@@ -1,5 +1,6 @@
 #include "script/ScriptFamilies.h"
 
+#include "script/SetFamilies.h"
 #include "script/VekScript.h"
 
 #include <string>
@@ -16,15 +17,15 @@ void ResolveUnregistered(TAtom& atom) { atom.Op = [](TvekScript& s) { RaiseNoFam
 // One resolver per family, in the order of TScriptFamily. A family registers by replacing its
 // ResolveUnregistered here.
 constexpr TFamilyResolver kFamilyResolvers[] = {
-    ResolveUnregistered,   // Set
-    ResolveUnregistered,   // Html
-    ResolveUnregistered,   // PagedFile
-    ResolveUnregistered,   // Xml
-    ResolveUnregistered,   // DataSource
+    ResolveSetMethod,      // Set
+    ResolveHtmlMethod,     // Html
+    ResolvePagedFileMethod, // PagedFile
+    ResolveXmlMethod,      // Xml
+    ResolveDataSourceMethod, // DataSource
     ResolveSystemMethod,   // System
     ResolveExternalMethod, // External
-    ResolveUnregistered,   // Internal
-    ResolveUnregistered,   // Object
+    ResolveInternalVarMethod, // Internal
+    ResolveObjectVarMethod, // Object
 };
 static_assert(std::size(kFamilyResolvers) == static_cast<std::size_t>(TScriptFamily::Count));
 
