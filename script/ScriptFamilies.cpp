@@ -12,7 +12,7 @@ namespace {
 {
     throw EvekScriptError("unrecognized method " + s.CurrentName() + "." + s.CurrentValue().RawString());
 }
-void ResolveUnregistered(TAtom& atom) { atom.Op = [](TvekScript& s) { RaiseNoFamily(s); }; }
+[[maybe_unused]] void ResolveUnregistered(TAtom& atom) { atom.Op = [](TvekScript& s) { RaiseNoFamily(s); }; }
 
 // One resolver per family, in the order of TScriptFamily. A family registers by replacing its
 // ResolveUnregistered here.
