@@ -66,8 +66,15 @@ struct TFont {
 };
 
 // The drawing surface of a TBitmap with GDI semantics: no antialiasing; a shape given by
-// (left, top, right, bottom) excludes its right and bottom edge; the pen outlines, the brush fills.
-// Palette bitmaps are drawn in true colour and mapped back to their nearest palette entries.
+// (left, top, right, bottom) excludes its right and bottom edge; the pen outlines, the brush fills,
+// and both combine with the pixels by Pen.Mode. A pen wider than one pixel is centred on the
+// outline (leaning to the top left when its width is even) and has round ends; psInsideFrame keeps
+// it inside the box; styles other than solid apply to one-pixel pens, whose gaps show the brush
+// colour when the brush is solid; without a pen a figure's fill leaves its right and bottom edge out.
+// Hatched brushes draw their lines only, aligned to the bitmap. Palette bitmaps take the nearest
+// palette entry of the colour drawn; pmNot, pmXor and pmNotXor work on the palette index, kept
+// inside the palette, so that drawing twice still restores the pixels.
+// Every operation stays inside the bitmap and the clip region, whatever its coordinates.
 class TCanvas {
 public:
     explicit TCanvas(TBitmap& owner);
@@ -90,7 +97,7 @@ public:
     void Arc(int left, int top, int right, int bottom, int x3, int y3, int x4, int y4);
     void Pie(int left, int top, int right, int bottom, int x3, int y3, int x4, int y4);
     void Chord(int left, int top, int right, int bottom, int x3, int y3, int x4, int y4);
-    void Polygon(const std::vector<TPoint>& points); // alternate fill rule
+    void Polygon(const std::vector<TPoint>& points); // closed; filled by PolyFillMode
     void Polyline(const std::vector<TPoint>& points);
     void FillRect(const TRect& r);                    // brush only
     void FrameRect(const TRect& r);                   // one-pixel frame in the brush colour
