@@ -20,7 +20,7 @@ int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int length)
     auto* decoder = static_cast<TGifDecoder*>(gif->UserData);
     const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max(length, 0)),
                                                 decoder->size - decoder->pos);
-    std::memcpy(buffer, decoder->data + decoder->pos, n);
+    if (n) std::memcpy(buffer, decoder->data + decoder->pos, n);
     decoder->pos += n;
     return static_cast<int>(n);
 }

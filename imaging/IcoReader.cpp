@@ -28,27 +28,21 @@ std::uint32_t BigEndian32(const std::uint8_t* p)
     return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
 }
 
-// Size and depth of an entry as its own header tells them; false when the header is unreadable.
-bool Measure(TIconEntry& e)
+// Size and depth of an entry as its own header tells them.
+void Measure(TIconEntry& e)
 {
     if (e.png) {
-        if (e.size < 29 || std::memcmp(e.data + 12, "IHDR", 4) != 0) return false;
         static constexpr int channels[7] = {1, 0, 3, 1, 2, 0, 4};
-        const int colorType = e.data[25];
-        if (colorType > 6 || !channels[colorType]) return false;
+        if (e.size < 29 || std::memcmp(e.data + 12, "IHDR", 4) != 0 || e.data[25] > 6 || !channels[e.data[25]])
+            throw EvekImageError("Icon file is corrupt: a PNG image has no valid header.");
         e.pixels = std::int64_t(BigEndian32(e.data + 16)) * BigEndian32(e.data + 20);
-        e.bits = e.data[24] * channels[colorType];
-        return true;
+        e.bits = e.data[24] * channels[e.data[25]];
+        return;
     }
-    try {
-        TByteReader in(e.data, e.size, "Icon");
-        const TDibHeader h = ReadDibHeader(in, true);
-        e.pixels = h.Width * h.Height;
-        e.bits = h.Bits;
-        return true;
-    } catch (const EvekImageError&) {
-        return false;
-    }
+    TByteReader in(e.data, e.size, "Icon");
+    const TDibHeader h = ReadDibHeader(in, true);
+    e.pixels = h.Width * h.Height;
+    e.bits = h.Bits;
 }
 
 // PNG images inside icons go through the PNG codec, which reads files.
@@ -139,15 +133,15 @@ TBitmap DecodeIcon(const std::uint8_t* data, std::size_t size)
         in.Skip(8); // width, height, colours, reserved, planes, bits: the image's own header tells better
         const std::uint32_t bytes = in.U32();
         const std::uint32_t offset = in.U32();
-        if (offset > size || bytes > size - offset) continue;
+        // Every image must be there: a cut file is refused even when a smaller image survived.
+        if (offset > size || bytes > size - offset) in.Truncated();
         TIconEntry e;
         e.data = data + offset;
         e.size = bytes;
         e.png = IsPng(e.data, e.size);
-        if (!Measure(e)) continue;
+        Measure(e);
         if (!best.data || e.pixels > best.pixels || (e.pixels == best.pixels && e.bits > best.bits)) best = e;
     }
-    if (!best.data) throw EvekImageError("Icon file holds no readable image.");
     return best.png ? DecodePngEntry(best) : DecodeDibEntry(best);
 }
 

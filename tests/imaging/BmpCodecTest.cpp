@@ -97,7 +97,7 @@ std::vector<std::uint8_t> MakeBmp(int width, int height, int bits, std::uint32_t
 {
     std::vector<std::uint8_t> out;
     auto put = [&](std::uint32_t v, int n) {
-        for (int i = 0; i < n; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+        for (int i = 0; i < n; ++i) out.push_back(i < 4 ? static_cast<std::uint8_t>(v >> (8 * i)) : 0);
     };
     const std::uint32_t offset = 14 + 40 + static_cast<std::uint32_t>(palette.size()) * 4;
     out.push_back('B');
@@ -145,14 +145,14 @@ TEST(BmpCodecTest, Rle8EscapesAndRowClipping)
 
 TEST(BmpCodecTest, Rle4AlternatesNibblesAndPadsAbsoluteGroups)
 {
-    // 5 x 2: bottom row: run of 3 alternating 1,2; absolute 2 pixels (3, 4) in one byte + pad byte;
-    // end of line. Top row: absolute 5 pixels 5 6 7 8 9 in 3 bytes + 1 pad; end of bitmap.
-    const std::vector<std::uint8_t> rle = {3, 0x12, 0, 2, 0x34, 0, 0, 0, 0, 5, 0x56, 0x78, 0x90, 0, 0, 1};
+    // 6 x 2: bottom row: run of 3 alternating 1,2; absolute 3 pixels 3 4 5 in 2 bytes; end of
+    // line. Top row: absolute 5 pixels 5 6 7 8 9 in 3 bytes + 1 pad byte; end of bitmap.
+    const std::vector<std::uint8_t> rle = {3, 0x12, 0, 3, 0x34, 0x50, 0, 0, 0, 5, 0x56, 0x78, 0x90, 0, 0, 1};
     TBitmap bmp;
-    const auto file = MakeBmp(5, 2, 4, 2, kPalette16, rle);
+    const auto file = MakeBmp(6, 2, 4, 2, kPalette16, rle);
     DecodeBmp(file.data(), file.size(), bmp);
     ASSERT_EQ(bmp.PixelFormat(), pf4bit);
-    EXPECT_EQ(Indices(bmp), (std::vector<int>{5, 6, 7, 8, 9, /**/ 1, 2, 1, 3, 4}));
+    EXPECT_EQ(Indices(bmp), (std::vector<int>{5, 6, 7, 8, 9, 0, /**/ 1, 2, 1, 3, 4, 5}));
 }
 
 TEST(BmpCodecTest, TopDownRowsAreNotFlipped)

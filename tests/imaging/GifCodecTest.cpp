@@ -160,9 +160,9 @@ TEST(GifCodecTest, TransparentIndexIsTheBottomLeftPixelAfterTheColourMapOptimiza
     EXPECT_EQ(gcb.TransparentColor, 2);
     ASSERT_TRUE(sp.gif->SColorMap);
     EXPECT_EQ(sp.gif->SColorMap->ColorCount, 4);
-    EXPECT_EQ(sp.gif->SColorMap->Colors[0].Red, 3 * 16);
-    EXPECT_EQ(sp.gif->SColorMap->Colors[1].Red, 9 * 16);
-    EXPECT_EQ(sp.gif->SColorMap->Colors[2].Red, 12 * 16);
+    EXPECT_EQ(sp.gif->SColorMap->Colors[0].Blue, 3 * 16);
+    EXPECT_EQ(sp.gif->SColorMap->Colors[1].Blue, 9 * 16);
+    EXPECT_EQ(sp.gif->SColorMap->Colors[2].Blue, 12 * 16);
 }
 
 TEST(GifCodecTest, TrueColourIsReducedToTheNetscapeCube)

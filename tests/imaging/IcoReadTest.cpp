@@ -8,7 +8,7 @@ namespace {
 
 void Put(std::vector<std::uint8_t>& out, std::uint32_t v, int n)
 {
-    for (int i = 0; i < n; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    for (int i = 0; i < n; ++i) out.push_back(i < 4 ? static_cast<std::uint8_t>(v >> (8 * i)) : 0);
 }
 
 // An icon image: BITMAPINFOHEADER with the doubled height, palette, colour rows and AND mask rows,

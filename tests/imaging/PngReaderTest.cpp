@@ -233,12 +233,26 @@ TEST(PngReaderTest, GammaCorrectsSamplesAndTheUsualGammaChangesNothing)
     EXPECT_EQ(png.Bitmap().GetPixel(0, 0), RGB(186, 186, 186));
 }
 
-TEST(PngReaderTest, CorruptCompressedTextFailsTheLoad)
+TEST(PngReaderTest, CorruptCompressedTextFailsTheLoadOfTheText)
 {
+    TTempDir dir;
+    auto message = [&](const std::string& file) {
+        WriteWholeFile(dir.File("t.png"), file);
+        TBitmap target;
+        std::string text;
+        try {
+            LoadPngFile(dir.File("t.png"), target, text);
+        } catch (const EvekImageError& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
     std::string bad = WithChunk(SmallRgb(), 33, "zTXt", std::string("Comment\0\0garbage", 16));
-    EXPECT_EQ(LoadMessage(bad), "The compressed text of the PNG image is corrupted.");
+    EXPECT_EQ(message(bad), "The compressed text of the PNG image is corrupted.");
     std::string bomb = WithChunk(SmallRgb(), 33, "zTXt", std::string("Comment\0\0", 9) + Deflate(std::string(17 << 20, 'a')));
-    EXPECT_EQ(LoadMessage(bomb), "The compressed text of the PNG image is too large.");
+    EXPECT_EQ(message(bomb), "The compressed text of the PNG image is too large.");
+    std::string method = WithChunk(SmallRgb(), 33, "zTXt", std::string("Comment\0\1", 9) + Deflate("x"));
+    EXPECT_EQ(message(method), "The compressed text of the PNG image uses an unknown compression method.");
 }
 
 TEST(PngReaderTest, AFailedLoadKeepsTheTargetAndTheText)
