@@ -347,6 +347,12 @@ void LoadTiffFile(const std::string& fileName, TBitmap& target)
 {
     TFileTiff file;
     file.SetFileName(fileName);
+    DecodeTiff(file, target);
+}
+
+void DecodeTiff(const TFileTiff& file, TBitmap& target)
+{
+    const std::string& fileName = file.FileName();
     const std::string nothing = "No image could be read from " + fileName + ".";
     if (!file.Valid()) {
         Ui().ShowMessage("<" + fileName + "> is not a valid TIFF file");

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/TBitmap.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -101,3 +103,10 @@ private:
     bool intel_ = true;
     bool valid_ = false;
 };
+
+// Reads the pages of an open file into target (the last readable page wins), showing the messages of
+// the readers; raises EvekImageError when no page could be read. The file name names the file in
+// the messages.
+void DecodeTiff(const TFileTiff& file, TBitmap& target);
+// The bytes of a TIFF file holding the bitmap.
+std::string EncodeTiff(const TBitmap& source);

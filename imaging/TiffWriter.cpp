@@ -168,7 +168,7 @@ void WriteRgbImage(TTiffOut& out, const TBitmap& bitmap)
 
 } // namespace
 
-void SaveTiffFile(const std::string& fileName, const TBitmap& source)
+std::string EncodeTiff(const TBitmap& source)
 {
     // 15- and 16-bit pixels are not bytes per colour; they go through the RGB path as 24 bits.
     TBitmap converted;
@@ -190,10 +190,15 @@ void SaveTiffFile(const std::string& fileName, const TBitmap& source)
         WritePaletteImage(out, *bitmap);
     else
         WriteRgbImage(out, *bitmap);
+    return out.Bytes();
+}
 
+void SaveTiffFile(const std::string& fileName, const TBitmap& source)
+{
+    const std::string bytes = EncodeTiff(source);
     std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
     if (!file) throw EvekFileError("Cannot create file " + fileName);
-    file.write(out.Bytes().data(), static_cast<std::streamsize>(out.Bytes().size()));
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     file.close();
     if (!file) throw EvekFileError("Cannot write file " + fileName);
 }
