@@ -1,6 +1,8 @@
 #include "script/SetText.h"
 #include "script/XmlTree.h"
 
+#include <memory>
+
 using namespace vektext;
 
 namespace {
@@ -114,31 +116,56 @@ bool TvekXMLNode::Matches(const TvekXMLFilter& filter) const
     return true;
 }
 
-void TvekXMLNode::SelectNodes(const std::string& selectPath, std::vector<TvekXMLNode*>& list)
+namespace {
+
+// Filters parsed once per selection: a descendant search meets the same step at every node.
+class TFilterCache {
+public:
+    const TvekXMLFilter& Get(std::string_view text)
+    {
+        for (const auto& [key, filter] : filters_)
+            if (key == text) return *filter;
+        filters_.emplace_back(std::string(text), std::make_unique<TvekXMLFilter>(std::string(text)));
+        return *filters_.back().second;
+    }
+
+private:
+    std::vector<std::pair<std::string, std::unique_ptr<TvekXMLFilter>>> filters_;
+};
+
+// The selection walk; path has its leading "//" taken off into descendant.
+void SelectInto(const TvekXMLNode& node, std::string_view path, bool descendant, std::vector<TvekXMLNode*>& list,
+                TFilterCache& filters)
 {
-    if (Nodes.empty()) return;
-    std::string path = selectPath;
-    const bool descendant = path.rfind("//", 0) == 0;
-    if (descendant) path.erase(0, 2);
-    if (path.empty()) return; // "//" alone names nothing and would search for ever
+    if (node.Nodes.empty() || path.empty()) return; // "//" alone names nothing
     const size_t slash = path.find('/');
-    if (slash != std::string::npos) {
-        const TvekXMLFilter filter(path.substr(0, slash));
-        // A "//" after the head stays in the remainder: it asks for a descendant search below.
-        const std::string rest = path.compare(slash, 2, "//") == 0 ? path.substr(slash) : path.substr(slash + 1);
-        for (const auto& child : Nodes) {
+    if (slash != std::string_view::npos) {
+        const TvekXMLFilter& filter = filters.Get(path.substr(0, slash));
+        // A "//" after the head stays with the remainder: it asks for a descendant search below.
+        const bool restDescendant = path.substr(slash, 2) == "//";
+        const std::string_view rest = path.substr(slash + (restDescendant ? 2 : 1));
+        for (const auto& child : node.Nodes) {
             if (child->Matches(filter))
-                child->SelectNodes(rest, list);
+                SelectInto(*child, rest, restDescendant, list, filters);
             else if (descendant)
-                child->SelectNodes("//" + path, list);
+                SelectInto(*child, path, true, list, filters);
         }
         return;
     }
-    const TvekXMLFilter filter(path);
-    for (const auto& child : Nodes) {
+    const TvekXMLFilter& filter = filters.Get(path);
+    for (const auto& child : node.Nodes) {
         if (child->Matches(filter))
             list.push_back(child.get());
         else if (descendant)
-            child->SelectNodes("//" + path, list);
+            SelectInto(*child, path, true, list, filters);
     }
+}
+
+} // namespace
+
+void TvekXMLNode::SelectNodes(const std::string& path, std::vector<TvekXMLNode*>& list)
+{
+    TFilterCache filters;
+    const bool descendant = path.rfind("//", 0) == 0;
+    SelectInto(*this, std::string_view(path).substr(descendant ? 2 : 0), descendant, list, filters);
 }

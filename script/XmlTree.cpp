@@ -356,11 +356,11 @@ void TvekXMLTree::Tokenize()
 
 namespace {
 
-TvekXMLNode* AddNodeFromTag(TvekXMLNode& parent, const std::string& tag)
+TvekXMLNode* AddNodeFromTag(TvekXMLNode& parent, std::string_view tag)
 {
     const size_t blank = tag.find(' ');
-    if (blank == std::string::npos) return parent.AddNode(tag);
-    TvekXMLNode* node = parent.AddNode(tag.substr(0, blank));
+    if (blank == std::string::npos) return parent.AddNode(std::string(tag));
+    TvekXMLNode* node = parent.AddNode(std::string(tag.substr(0, blank)));
     size_t p = blank + 1;
     for (;;) {
         const size_t eq = tag.find('=', p);
@@ -369,7 +369,7 @@ TvekXMLNode* AddNodeFromTag(TvekXMLNode& parent, const std::string& tag)
         if (open == std::string::npos) break;
         const size_t close = tag.find('"', open + 1);
         if (close == std::string::npos) break;
-        node->AddAttribute(std::string(TrimView(std::string_view(tag).substr(p, eq - p))), tag.substr(open + 1, close - open - 1));
+        node->AddAttribute(std::string(TrimView(tag.substr(p, eq - p))), std::string(tag.substr(open + 1, close - open - 1)));
         p = close + 1;
     }
     return node;
@@ -387,7 +387,7 @@ void TvekXMLTree::ParseTokens()
     int depth = 0;
     for (const std::string& token : Lines) {
         if (token.size() < 3) continue;
-        const std::string content = token.substr(3);
+        const std::string_view content = std::string_view(token).substr(3);
         switch (token[0]) {
         case 'O':
             if (++depth > MaxDepth) throw EvekError("XML nesting deeper than " + std::to_string(MaxDepth) + " levels");
