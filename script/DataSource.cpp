@@ -4,8 +4,6 @@
 #include "script/ScriptText.h"
 #include "script/SetText.h"
 
-#include <fstream>
-#include <iterator>
 
 template <class T>
 T& TvekNamedList<T>::Get(const std::string& name, bool* created)
@@ -24,18 +22,14 @@ template class TvekNamedList<TvekPagedFile>;
 
 void TvekDSO::LoadFromFile(const std::string& fileName)
 {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) throw EvekScriptError("Cannot open file \"" + fileName + "\"");
-    Lines = vektext::ReadLines(std::string(std::istreambuf_iterator<char>(in), {}));
+    std::string text;
+    if (!vektext::ReadTextFile(fileName, text)) throw EvekScriptError("Cannot open file \"" + fileName + "\"");
+    Lines = vektext::ReadLines(text);
 }
 
 void TvekDSO::SaveToFile(const std::string& fileName) const
 {
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    const std::string text = vektext::WriteLines(Lines);
-    out.write(text.data(), std::streamsize(text.size()));
-    out.close();
-    if (!out) throw EvekScriptError("Cannot create file \"" + fileName + "\"");
+    if (!vektext::WriteTextFile(fileName, vektext::WriteLines(Lines))) throw EvekScriptError("Cannot create file \"" + fileName + "\"");
 }
 
 TvekDSO& TvekDSOList::GetDSO(const std::string& name)

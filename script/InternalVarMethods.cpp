@@ -139,7 +139,7 @@ void Load(TvekScript& s)
     TVariant& v = Value(s);
     const std::string file = s.ExpandFileName(s.PopString());
     std::string text;
-    if (!ReadTextFile(file, text)) throw EvekScriptError("Cannot open file \"" + file + "\"");
+    if (!vektext::ReadTextFile(file, text)) throw EvekScriptError("Cannot open file \"" + file + "\"");
     s.CheckTimeSoon();
     v = TVariant(std::move(text));
 }
@@ -148,7 +148,7 @@ void Save(TvekScript& s)
 {
     const TVariant& v = Value(s);
     const std::string file = s.ExpandFileName(s.PopString());
-    if (!WriteTextFile(file, v.ToString())) throw EvekScriptError("Cannot create file \"" + file + "\"");
+    if (!vektext::WriteTextFile(file, v.ToString())) throw EvekScriptError("Cannot create file \"" + file + "\"");
     s.CheckTimeSoon();
 }
 

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -39,20 +38,15 @@ void CheckCredentials(const std::string& userName, const std::string& password)
 
 std::string ReadUsersTable(const std::string& usersFile, bool& exists)
 {
-    std::ifstream in(usersFile, std::ios::binary);
-    exists = static_cast<bool>(in);
     std::string table;
-    if (exists) table.assign(std::istreambuf_iterator<char>(in), {});
+    exists = vektext::ReadTextFile(usersFile, table);
     table.resize(kUsersSize, '0');
     return table;
 }
 
 void WriteUsersTable(const std::string& usersFile, const std::string& table)
 {
-    std::ofstream out(usersFile, std::ios::binary | std::ios::trunc);
-    out.write(table.data(), std::streamsize(kUsersSize));
-    out.close();
-    if (!out) throw EvekPageError("can not write " + usersFile);
+    if (!vektext::WriteTextFile(usersFile, std::string_view(table).substr(0, kUsersSize))) throw EvekPageError("can not write " + usersFile);
 }
 
 } // namespace

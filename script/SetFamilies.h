@@ -24,7 +24,3 @@ TAtomOp FindMethod(const TMethodEntry (&table)[N], const std::string& method, TA
         if (method == e.name) return e.op;
     return unknown;
 }
-
-// Whole files as text for the load and save methods; false when the file cannot be read or written.
-bool ReadTextFile(const std::string& fileName, std::string& text);
-bool WriteTextFile(const std::string& fileName, const std::string& text);

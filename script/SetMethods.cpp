@@ -3,28 +3,10 @@
 #include "script/VekScript.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 
 // "set." methods: sets of blank-separated items, CR LF texts, attribute lists and templates.
 
 using namespace vektext;
-
-bool ReadTextFile(const std::string& fileName, std::string& text)
-{
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return false;
-    text.assign(std::istreambuf_iterator<char>(in), {});
-    return !in.bad();
-}
-
-bool WriteTextFile(const std::string& fileName, const std::string& text)
-{
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), std::streamsize(text.size()));
-    out.close();
-    return static_cast<bool>(out);
-}
 
 namespace {
 
@@ -79,26 +61,31 @@ void Pick(TvekScript& s)
     s.Push(TVariant(i < int(items.size()) ? items[size_t(i)] : std::string()));
 }
 
+// ( set -- set' ) and ( text -- text' ): the items or lines changed by f, written back.
+template <class F>
+void MapItems(TvekScript& s, bool lines, F f)
+{
+    const std::string text = s.PopString();
+    TItems items = lines ? ReadLines(text) : ReadSet(text);
+    f(items);
+    s.Push(TVariant(lines ? WriteLines(items) : WriteSet(items)));
+}
+
 void RotateLeft(TvekScript& s)
 {
-    TItems items = ReadSet(s.PopString());
-    if (!items.empty()) std::rotate(items.begin(), items.begin() + 1, items.end());
-    s.Push(TVariant(WriteSet(items)));
+    MapItems(s, false, [](TItems& items) {
+        if (!items.empty()) std::rotate(items.begin(), items.begin() + 1, items.end());
+    });
 }
 
 void RotateRight(TvekScript& s)
 {
-    TItems items = ReadSet(s.PopString());
-    if (!items.empty()) std::rotate(items.rbegin(), items.rbegin() + 1, items.rend());
-    s.Push(TVariant(WriteSet(items)));
+    MapItems(s, false, [](TItems& items) {
+        if (!items.empty()) std::rotate(items.rbegin(), items.rbegin() + 1, items.rend());
+    });
 }
 
-void Sort(TvekScript& s)
-{
-    TItems items = ReadSet(s.PopString());
-    SortItems(items);
-    s.Push(TVariant(WriteSet(items)));
-}
+void Sort(TvekScript& s) { MapItems(s, false, SortItems); }
 
 void Union(TvekScript& s)
 {
@@ -244,12 +231,7 @@ void InsLine(TvekScript& s)
     s.Push(TVariant(WriteLines(lines)));
 }
 
-void SortLines(TvekScript& s)
-{
-    TItems lines = ReadLines(s.PopString());
-    SortItems(lines);
-    s.Push(TVariant(WriteLines(lines)));
-}
+void SortLines(TvekScript& s) { MapItems(s, true, SortItems); }
 
 void MoveLine(TvekScript& s)
 {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include "script/Variant.h"
 
@@ -175,5 +177,21 @@ bool ParseInt(std::string_view s, long long& value)
 }
 
 bool ParseFloat(std::string_view s, double& value) { return ParseDoubleText(TrimView(s), value); }
+
+bool ReadTextFile(const std::string& fileName, std::string& text)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) return false;
+    text.assign(std::istreambuf_iterator<char>(in), {});
+    return !in.bad();
+}
+
+bool WriteTextFile(const std::string& fileName, std::string_view text)
+{
+    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
+    out.write(text.data(), std::streamsize(text.size()));
+    out.close();
+    return static_cast<bool>(out);
+}
 
 } // namespace vektext

@@ -43,4 +43,8 @@ std::string SetAttribute(const std::string& attrs, std::string_view name, std::s
 bool ParseInt(std::string_view s, long long& value);
 bool ParseFloat(std::string_view s, double& value);
 
+// Whole files as bytes; false when the file cannot be read or written.
+bool ReadTextFile(const std::string& fileName, std::string& text);
+bool WriteTextFile(const std::string& fileName, std::string_view text);
+
 } // namespace vektext

@@ -3,8 +3,6 @@
 #include "platform/Errors.h"
 #include "script/SetText.h"
 
-#include <fstream>
-#include <iterator>
 
 using namespace vektext;
 
@@ -299,20 +297,16 @@ void TvekXMLTree::LoadFromText(const std::string& text)
 
 void TvekXMLTree::LoadFromFile(const std::string& fileName)
 {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) throw EvekFileError("File " + fileName + " does not exist");
-    LoadFromText(std::string(std::istreambuf_iterator<char>(in), {}));
+    std::string text;
+    if (!ReadTextFile(fileName, text)) throw EvekFileError("File " + fileName + " does not exist");
+    LoadFromText(text);
 }
 
 void TvekXMLTree::SaveToFile(const std::string& fileName)
 {
     const std::string text = AsText();
     Lines = ReadLines(text);
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    const std::string bytes = WriteLines(Lines);
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    out.close();
-    if (!out) throw EvekFileError("Can not save to file " + fileName);
+    if (!WriteTextFile(fileName, WriteLines(Lines))) throw EvekFileError("Can not save to file " + fileName);
 }
 
 void TvekXMLTree::Tokenize()
