@@ -205,3 +205,41 @@ TEST(XmlFilter, SelectsByAttributesChildrenAndDescendants)
 }
 
 } // namespace
+
+namespace {
+
+// Mutated and random texts never crash the reader, the writer or the selections.
+TEST(XmlTree, SurvivesMangledText)
+{
+    const std::string seed =
+        "<?xml version=\"1.0\"?><lib a=\"1\" b=\"x\"><book id=\"7\"><title>Dune</title><![CDATA[x\r\ny]]>"
+        "</book><e/><f g=\"h\" /></lib><!-- c --></x>";
+    const char alphabet[] = "<>/=\"'[]! \r\n\tabAB-?";
+    std::uint32_t r = 12345;
+    auto next = [&r] { return r = r * 1664525u + 1013904223u; };
+    for (int round = 0; round < 3000; ++round) {
+        std::string text = seed;
+        const int edits = 1 + int(next() % 12);
+        for (int e = 0; e < edits; ++e) {
+            const size_t at = next() % (text.size() + 1);
+            switch (next() % 3) {
+            case 0: text.insert(at, 1, alphabet[next() % (sizeof alphabet - 1)]); break;
+            case 1: if (at < text.size()) text.erase(at, 1 + next() % 8); break;
+            default: if (at < text.size()) text[at] = char(next()); break;
+            }
+        }
+        TvekXMLTree tree;
+        tree.LoadFromText(text);
+        const std::string written = tree.AsText();
+        std::vector<TvekXMLNode*> found;
+        tree.SelectNodes("//book[@id $ge$ 7][title $ine$ x]", found);
+        tree.SelectNodes("lib//*", found);
+        tree.FindNode("?xml/lib/book[end]/title");
+        tree.ForceNode("a/+b/c")->Value = "v";
+        tree.DeleteNodeByPath("?xml/lib");
+        TvekXMLTree again;
+        again.LoadFromText(written);
+    }
+}
+
+} // namespace
