@@ -4,33 +4,6 @@
 
 #include <algorithm>
 
-namespace fx {
-
-TByteTable LightenTable(int amount)
-{
-    TByteTable t;
-    for (int c = 0; c < 256; ++c) t[c] = LightenValue(c, amount);
-    return t;
-}
-
-TByteTable DarkenTable(int amount)
-{
-    TByteTable t;
-    for (int c = 0; c < 256; ++c) t[c] = DarkenValue(c, amount);
-    return t;
-}
-
-void MapBytes(TBitmap& bitmap, const TByteTable& table)
-{
-    const int bytes = bitmap.Width() * 3;
-    for (int y = 0; y < bitmap.Height(); ++y) {
-        std::uint8_t* row = bitmap.ScanLine(y);
-        for (int i = 0; i < bytes; ++i) row[i] = table[row[i]];
-    }
-}
-
-} // namespace fx
-
 using namespace fx;
 
 namespace {
@@ -56,13 +29,6 @@ template <typename PixelOp> void MapPixels(const TBitmap& src, TBitmap& dst, Pix
         std::uint8_t* d = dst.ScanLine(y);
         for (int x = 0; x < w; ++x, s += 3, d += 3) op(s, d);
     }
-}
-
-void CopyPixels(const TBitmap& src, TBitmap& dst)
-{
-    MapPixels(src, dst, [](const std::uint8_t* s, std::uint8_t* d) {
-        d[0] = s[0], d[1] = s[1], d[2] = s[2];
-    });
 }
 
 } // namespace
@@ -135,7 +101,7 @@ void TvekPaintFX::Posterize(TBitmap& src, TBitmap& dst, int depth)
     Ensure24(dst);
     // Depth 0 would divide by zero: there is nothing to quantize to, so the picture passes unchanged.
     if (depth == 0) {
-        CopyPixels(src, dst);
+        CopyOverlap(src, dst);
         return;
     }
     // The product is taken of the low bytes only, so values past 255 wrap (depth 100: 255 gives 44).

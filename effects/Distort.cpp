@@ -10,8 +10,6 @@ using namespace fx;
 
 namespace {
 
-constexpr long double kPi = 3.141592653589793238462643383279502884L;
-
 // Trunc of a source coordinate; a point that is not finite or lies absurdly far away is brought
 // back to a finite one so that the wrap below always has a value to work on.
 long long TruncCoordinate(float& f)
@@ -61,16 +59,6 @@ void SampleBilinear(const TBitmap& src, float fx, float fy, std::uint8_t* out)
                 total[c] = static_cast<float>(total[c] + static_cast<long double>(p[c]) * weight);
         }
     for (int c = 0; c < 3; ++c) out[c] = static_cast<std::uint8_t>(RoundEven(total[c]));
-}
-
-// dst receives src where both have pixels; the degenerate amounts of the distortions leave the
-// picture as it was instead of dividing by zero.
-void CopyOverlap(const TBitmap& src, TBitmap& dst)
-{
-    const std::size_t bytes = 3 * static_cast<std::size_t>(std::min(src.Width(), dst.Width()));
-    const int h = std::min(src.Height(), dst.Height());
-    if (bytes == 0) return;
-    for (int y = 0; y < h; ++y) std::memmove(dst.ScanLine(y), src.ScanLine(y), bytes);
 }
 
 } // namespace

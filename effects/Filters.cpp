@@ -34,6 +34,7 @@ void TvekPaintFX::AntiAliasRect(TBitmap& bitmap, int x0, int y0, int x1, int y1)
     x1 = std::min(w - 2, x1);
     y1 = std::min(h - 2, y1);
     Ensure24(bitmap);
+    if (x0 > x1 || y0 > y1) return;
     // In place: the pixel above and the pixel to the left already hold their new values.
     for (int y = y0; y <= y1; ++y) {
         std::uint8_t* p = bitmap.ScanLine(y);

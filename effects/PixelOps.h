@@ -8,6 +8,8 @@
 
 namespace fx {
 
+constexpr long double kPi = 3.141592653589793238462643383279502884L;
+
 using TByteTable = std::array<std::uint8_t, 256>;
 
 inline std::uint8_t ClampByte(int v) { return static_cast<std::uint8_t>(v > 255 ? 255 : (v < 0 ? 0 : v)); }
@@ -35,6 +37,10 @@ inline void Ensure24(TBitmap& bitmap)
 
 // Maps the three bytes of every pixel in the rectangle [0, width) x [0, height) through a table.
 void MapBytes(TBitmap& bitmap, const TByteTable& table);
+
+// dst receives src where both have pixels (the degenerate amounts of some effects pass the picture
+// through unchanged).
+void CopyOverlap(const TBitmap& src, TBitmap& dst);
 
 inline void MapPixel(std::uint8_t* p, const TByteTable& table)
 {

@@ -7,18 +7,13 @@
 #include "platform/Errors.h"
 
 #include <algorithm>
-#include <bit>
+#include <climits>
+#include <immintrin.h>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 using namespace fx;
-
-namespace {
-
-constexpr long double kPi = 3.141592653589793238462643383279502884L;
-
-} // namespace
 
 float BoxFilter(float x) { return x > -0.5f && x <= 0.5f ? 1.0f : 0.0f; }
 
@@ -85,10 +80,16 @@ struct TContributor {
     float weight;
 };
 
+// How a destination index is summed exactly (see SumMode).
+enum TSumMode : std::uint8_t { smFused, smDouble, smExtended };
+
 // For each destination index the (source index, weight) pairs, stored one list after the other.
 struct TContributorLists {
     std::vector<std::size_t> first; // one more than the destination size
     std::vector<TContributor> entries;
+    std::vector<TSumMode> mode;
+    const TContributor* begin(int i) const { return entries.data() + first[i]; }
+    const TContributor* end(int i) const { return entries.data() + first[i + 1]; }
 };
 
 // (d - 1) / (s - 1) puts the edge pixels onto each other. A single source pixel has no such pair and
@@ -110,6 +111,35 @@ int SourceIndex(long long j, int s)
 
 constexpr long double kMaxSpan = 1 << 22;
 constexpr std::size_t kMaxEntries = std::size_t(1) << 27;
+
+bool HaveFusedMultiplyAdd()
+{
+    static const bool have = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    return have;
+}
+
+// How one destination line can be summed exactly. The stored results add each product in extended
+// precision and keep the sum as a float, so a float step is exact when the unrounded sum fits in the
+// extended mantissa (64 bits): a fused multiply-add rounds it once, just the same. When it even fits
+// in a double (53 bits) the double sum rounded to float is exact as well. Every partial sum is a
+// multiple of the smallest weight's last bit and bounded by 255 times the sum of |weight|, which
+// tells how many bits it can need.
+TSumMode SumMode(const TContributor* first, const TContributor* last)
+{
+    if (first == last) return HaveFusedMultiplyAdd() ? smFused : smDouble;
+    int lowest = INT32_MAX;
+    long double total = 0;
+    for (const TContributor* c = first; c != last; ++c) {
+        lowest = std::min(lowest, std::ilogb(c->weight) - 23);
+        total += std::fabs(static_cast<long double>(c->weight));
+    }
+    // The rounded partial sums may exceed the exact ones by a factor (1 + 2^-24)^n; 1.07 covers any
+    // list this code builds.
+    const int highest = std::ilogb(255 * total * 1.07L) + 1;
+    const int bits = highest - lowest;
+    if (bits <= 64 && HaveFusedMultiplyAdd()) return smFused;
+    return bits <= 53 ? smDouble : smExtended;
+}
 
 TContributorLists BuildContributors(int d, int s, float scale, float support, TFilterFunction filter)
 {
@@ -136,26 +166,54 @@ TContributorLists BuildContributors(int d, int s, float scale, float support, TF
         }
     }
     lists.first.push_back(lists.entries.size());
+    for (int i = 0; i < d; ++i) lists.mode.push_back(SumMode(lists.begin(i), lists.end(i)));
     return lists;
 }
 
-// One accumulation step over a run of lanes: acc := acc + in * w, computed in double and held as a
-// float. The stored results come from extended precision, which rounds to the same float except
-// when the double result lies exactly halfway between two floats; such steps are reported so that
-// the caller recomputes the run in extended precision.
-__attribute__((target_clones("avx2", "default"))) bool AccumulateFast(float* acc, const std::uint8_t* in, double w,
-                                                                      std::size_t n)
+__attribute__((target("avx2,fma"))) void CombineFused(const TContributor* first, const TContributor* last,
+                                                      const std::uint8_t* base, std::size_t stride,
+                                                      std::size_t lanes, std::uint8_t* out)
 {
-    std::uint64_t halfway = 0;
-    for (std::size_t l = 0; l < n; ++l) {
-        const double d = static_cast<double>(acc[l]) + static_cast<double>(in[l]) * w;
-        acc[l] = static_cast<float>(d);
-        halfway |= (std::bit_cast<std::uint64_t>(d) & 0x1FFFFFFFu) == 0x10000000u;
+    std::size_t l = 0;
+    const __m256 low = _mm256_set1_ps(-1.0f), high = _mm256_set1_ps(256.0f);
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    for (; l + 32 <= lanes; l += 32) {
+        __m256 a0 = _mm256_setzero_ps(), a1 = a0, a2 = a0, a3 = a0;
+        for (const TContributor* c = first; c != last; ++c) {
+            const std::uint8_t* in = base + static_cast<std::size_t>(c->pixel) * stride + l;
+            const __m256 w = _mm256_set1_ps(c->weight);
+            const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in));
+            const __m128i lo = _mm256_castsi256_si128(bytes), hi = _mm256_extracti128_si256(bytes, 1);
+            a0 = _mm256_fmadd_ps(_mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(lo)), w, a0);
+            a1 = _mm256_fmadd_ps(_mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_srli_si128(lo, 8))), w, a1);
+            a2 = _mm256_fmadd_ps(_mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(hi)), w, a2);
+            a3 = _mm256_fmadd_ps(_mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_srli_si128(hi, 8))), w, a3);
+        }
+        a0 = _mm256_min_ps(_mm256_max_ps(a0, low), high);
+        a1 = _mm256_min_ps(_mm256_max_ps(a1, low), high);
+        a2 = _mm256_min_ps(_mm256_max_ps(a2, low), high);
+        a3 = _mm256_min_ps(_mm256_max_ps(a3, low), high);
+        const __m256i p01 = _mm256_packs_epi32(_mm256_cvtps_epi32(a0), _mm256_cvtps_epi32(a1));
+        const __m256i p23 = _mm256_packs_epi32(_mm256_cvtps_epi32(a2), _mm256_cvtps_epi32(a3));
+        const __m256i packed = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(p01, p23), order);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + l), packed);
     }
-    return halfway != 0;
+    for (; l < lanes; ++l) {
+        float acc = 0;
+        for (const TContributor* c = first; c != last; ++c)
+            acc = std::fma(static_cast<float>(base[static_cast<std::size_t>(c->pixel) * stride + l]), c->weight, acc);
+        const float v = std::min(std::max(acc, -1.0f), 256.0f);
+        out[l] = static_cast<std::uint8_t>(std::clamp(static_cast<int>(std::nearbyint(v)), 0, 255));
+    }
 }
 
-void AccumulateExact(float* acc, const std::uint8_t* in, float w, std::size_t n)
+__attribute__((target_clones("avx2", "default"))) void AccumulateDouble(float* acc, const std::uint8_t* in, double w,
+                                                                        std::size_t n)
+{
+    for (std::size_t l = 0; l < n; ++l) acc[l] = static_cast<float>(static_cast<double>(acc[l]) + in[l] * w);
+}
+
+void AccumulateExtended(float* acc, const std::uint8_t* in, float w, std::size_t n)
 {
     for (std::size_t l = 0; l < n; ++l)
         acc[l] = static_cast<float>(static_cast<long double>(acc[l]) + static_cast<long double>(in[l]) * w);
@@ -166,9 +224,9 @@ void AccumulateExact(float* acc, const std::uint8_t* in, float w, std::size_t n)
 __attribute__((target_clones("avx2", "default"))) void StoreBytes(const float* acc, std::uint8_t* out, std::size_t n)
 {
     for (std::size_t l = 0; l < n; ++l) {
-        const float v = acc[l];
+        const float v = std::min(std::max(acc[l], -1.0f), 256.0f);
         const float r = (v + 0x1.8p23f) - 0x1.8p23f;
-        out[l] = v > 255 ? 255 : (v < 0 ? 0 : static_cast<std::uint8_t>(static_cast<int>(r)));
+        out[l] = static_cast<std::uint8_t>(static_cast<int>(std::min(std::max(r, 0.0f), 255.0f)));
     }
 }
 
@@ -178,22 +236,63 @@ __attribute__((target_clones("avx2", "default"))) void StoreBytes(const float* a
 void CombineLines(const TContributorLists& lists, int i, const std::uint8_t* base, std::size_t stride,
                   std::size_t lanes, std::uint8_t* out)
 {
-    constexpr std::size_t kRun = 2048;
+    constexpr std::size_t kRun = 4096;
     alignas(32) float acc[kRun];
-    const TContributor* first = lists.entries.data() + lists.first[i];
-    const TContributor* last = lists.entries.data() + lists.first[i + 1];
+    const TContributor* first = lists.begin(i);
+    const TContributor* last = lists.end(i);
+    if (lists.mode[i] == smFused) {
+        CombineFused(first, last, base, stride, lanes, out);
+        return;
+    }
     for (std::size_t start = 0; start < lanes; start += kRun) {
         const std::size_t n = std::min(kRun, lanes - start);
         std::fill_n(acc, n, 0.0f);
-        bool halfway = false;
-        for (const TContributor* c = first; c != last; ++c)
-            halfway |= AccumulateFast(acc, base + static_cast<std::size_t>(c->pixel) * stride + start, c->weight, n);
-        if (halfway) {
-            std::fill_n(acc, n, 0.0f);
-            for (const TContributor* c = first; c != last; ++c)
-                AccumulateExact(acc, base + static_cast<std::size_t>(c->pixel) * stride + start, c->weight, n);
+        for (const TContributor* c = first; c != last; ++c) {
+            const std::uint8_t* in = base + static_cast<std::size_t>(c->pixel) * stride + start;
+            if (lists.mode[i] == smDouble)
+                AccumulateDouble(acc, in, c->weight, n);
+            else
+                AccumulateExtended(acc, in, c->weight, n);
         }
         StoreBytes(acc, out + start, n);
+    }
+}
+
+// One source row to one work row, a destination pixel at a time with its three channels side by
+// side. row holds one spare byte after its last pixel, and out one after its last, so that pixels
+// move as 4-byte words; the spare byte written is the next pixel's first, rewritten right after.
+__attribute__((target("avx2,fma"))) void StretchRowFused(const TContributorLists& lists, int i,
+                                                         const std::uint8_t* row, std::uint8_t* out)
+{
+    __m128 acc = _mm_setzero_ps();
+    for (const TContributor* c = lists.begin(i); c != lists.end(i); ++c) {
+        std::uint32_t word;
+        std::memcpy(&word, row + 3 * static_cast<std::size_t>(c->pixel), 4);
+        const __m128 px = _mm_cvtepi32_ps(_mm_cvtepu8_epi32(_mm_cvtsi32_si128(static_cast<int>(word))));
+        acc = _mm_fmadd_ps(px, _mm_set1_ps(c->weight), acc);
+    }
+    acc = _mm_min_ps(_mm_max_ps(acc, _mm_set1_ps(-1.0f)), _mm_set1_ps(256.0f));
+    const __m128i v = _mm_cvtps_epi32(acc);
+    const std::uint32_t packed = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(_mm_packs_epi32(v, v), v)));
+    std::memcpy(out, &packed, 4);
+}
+
+void StretchRow(const TContributorLists& lists, int dw, const std::uint8_t* row, std::uint8_t* out)
+{
+    for (int i = 0; i < dw; ++i, out += 3) {
+        if (lists.mode[i] == smFused) {
+            StretchRowFused(lists, i, row, out);
+            continue;
+        }
+        float sum[3] = {0, 0, 0};
+        for (const TContributor* c = lists.begin(i); c != lists.end(i); ++c) {
+            const std::uint8_t* p = row + 3 * static_cast<std::size_t>(c->pixel);
+            if (lists.mode[i] == smDouble)
+                AccumulateDouble(sum, p, c->weight, 3);
+            else
+                AccumulateExtended(sum, p, c->weight, 3);
+        }
+        StoreBytes(sum, out, 3);
     }
 }
 
@@ -203,6 +302,7 @@ void TvekPaintFX::Stretch(TBitmap& src, TBitmap& dst, float support, TFilterFunc
 {
     const int sw = src.Width(), sh = src.Height();
     if (sw < 1 || sh < 1) throw EvekImageError("Source bitmap too small");
+    if (!filter) throw EvekImageError("No filter function");
     const int dw = dst.Width(), dh = dst.Height();
     TBitmap::CheckDimensions(dw, sh); // the work image between the passes
     Ensure24(src);
@@ -212,23 +312,15 @@ void TvekPaintFX::Stretch(TBitmap& src, TBitmap& dst, float support, TFilterFunc
     const TContributorLists columns = BuildContributors(dw, sw, ScaleFactor(dw, sw), support, filter);
     const TContributorLists rows = BuildContributors(dh, sh, ScaleFactor(dh, sh), support, filter);
 
-    // Horizontal pass. The source is turned on its side first so that a destination column is a
-    // sum of whole source columns; then the result is turned back.
-    const std::size_t columnBytes = 3 * static_cast<std::size_t>(sh);
-    std::vector<std::uint8_t> work;
-    {
-        std::vector<std::uint8_t> srcColumns(columnBytes * sw);
-        Transpose24(src.ScanLine(0), static_cast<std::size_t>(src.RowBytes()), sw, sh, srcColumns.data(), columnBytes,
-                    false);
-        std::vector<std::uint8_t> workColumns(columnBytes * dw);
-        for (int i = 0; i < dw; ++i)
-            CombineLines(columns, i, srcColumns.data(), columnBytes, columnBytes, workColumns.data() + i * columnBytes);
-        srcColumns = {};
-        work.resize(3 * static_cast<std::size_t>(dw) * sh);
-        Transpose24(workColumns.data(), columnBytes, sh, dw, work.data(), 3 * static_cast<std::size_t>(dw), false);
+    // Horizontal pass, a row at a time.
+    const std::size_t rowBytes = 3 * static_cast<std::size_t>(dw);
+    std::vector<std::uint8_t> work(rowBytes * sh + 1);
+    std::vector<std::uint8_t> row(3 * static_cast<std::size_t>(sw) + 1);
+    for (int k = 0; k < sh; ++k) {
+        std::memcpy(row.data(), src.ScanLine(k), 3 * static_cast<std::size_t>(sw));
+        StretchRow(columns, dw, row.data(), work.data() + k * rowBytes);
     }
 
     // Vertical pass.
-    const std::size_t rowBytes = 3 * static_cast<std::size_t>(dw);
     for (int i = 0; i < dh; ++i) CombineLines(rows, i, work.data(), rowBytes, rowBytes, dst.ScanLine(i));
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <utility>
 
 namespace {
@@ -108,6 +109,10 @@ TEST(AntiAlias, AveragesTheInteriorInPlaceWithinTheClippedRectangle)
         fx.AntiAlias(small);
         EXPECT_EQ(small, copy);
     }
+    TBitmap far = src;
+    fx.AntiAliasRect(far, INT_MAX, INT_MAX, INT_MAX - 1, INT_MAX);
+    fx.AntiAliasRect(far, INT_MIN, INT_MIN, INT_MIN, INT_MIN + 1);
+    EXPECT_EQ(far, src);
 }
 
 TEST(SplitBlur, MatchesThePixelByPixelBlurAlsoOnPicturesSmallerThanTheDistance)

@@ -1,0 +1,108 @@
+#include "effects/PaintFX.h"
+#include "imaging/ImageIO.h"
+#include "tests/common/TestFiles.h"
+#include "tests/effects/FxTestImages.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <sys/wait.h>
+
+namespace {
+
+int RunVistrel(const std::string& args)
+{
+    const std::string cmd = std::string("QT_QPA_PLATFORM=offscreen \"") + VISTREL_BINARY + "\" " + args + " >/dev/null 2>&1";
+    const int status = std::system(cmd.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class CliFx : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TImageFileSettings settings;
+        picture_ = RandomImage(23, 17, 42);
+        ASSERT_TRUE(SaveImageFile(In(), picture_, settings));
+    }
+    std::string In() const { return dir_.File("in.bmp"); }
+    std::string Out() const { return dir_.File("out.bmp"); }
+    TBitmap LoadOut() const
+    {
+        TImageFileSettings settings;
+        TBitmap out;
+        LoadImageFile(Out(), out, settings);
+        return out;
+    }
+    // Runs the operation through the command line and through the component on the same picture.
+    void ExpectSameAs(const std::string& args, const std::function<void(TvekPaintFX&, TBitmap&)>& op)
+    {
+        std::remove(Out().c_str());
+        ASSERT_EQ(RunVistrel("fx \"" + In() + "\" \"" + Out() + "\" " + args), 0) << args;
+        TBitmap expect = picture_;
+        TvekPaintFX fx;
+        op(fx, expect);
+        EXPECT_EQ(LoadOut(), expect) << args;
+    }
+
+    TTempDir dir_;
+    TBitmap picture_;
+};
+
+TEST_F(CliFx, RunsEachOperationWithItsArgumentsInOrder)
+{
+    ExpectSameAs("Lighter 25", [](TvekPaintFX& fx, TBitmap& b) { fx.Lighter(b, 25); });
+    ExpectSameAs("Posterize 100", [](TvekPaintFX& fx, TBitmap& b) { TBitmap s = b; fx.Posterize(s, b, 100); });
+    ExpectSameAs("ApplyFilter 3 1", [](TvekPaintFX& fx, TBitmap& b) { fx.ApplyFilter(fkSharpen, cbReplicate, b); });
+    ExpectSameAs("AntiAliasRect 20 2 3 9", [](TvekPaintFX& fx, TBitmap& b) { fx.AntiAliasRect(b, 20, 2, 3, 9); });
+    ExpectSameAs("Turn", [](TvekPaintFX& fx, TBitmap& b) { TBitmap t; fx.Turn(b, t); b = t; });
+    ExpectSameAs("Stretch 9 31", [](TvekPaintFX& fx, TBitmap& b) {
+        TBitmap d(9, 31, pf24bit);
+        fx.Stretch(b, d, 3.0f, Lanczos3Filter);
+        b = d;
+    });
+    ExpectSameAs("Stretch 40 5 Mitchell 1.5", [](TvekPaintFX& fx, TBitmap& b) {
+        TBitmap d(40, 5, pf24bit);
+        fx.Stretch(b, d, 1.5f, MitchellFilter);
+        b = d;
+    });
+    ExpectSameAs("FishEye 0.157", [](TvekPaintFX& fx, TBitmap& b) { TBitmap s = b; fx.FishEye(s, b, 0.157L); });
+    ExpectSameAs("Twist 40", [](TvekPaintFX& fx, TBitmap& b) { TBitmap s = b; fx.Twist(s, b, 40); });
+    ExpectSameAs("ButtonizeOval 3 doubleround 120",
+                 [](TvekPaintFX& fx, TBitmap& b) { fx.ButtonizeOval(b, 3, "doubleround", 120); });
+    ExpectSameAs("MaskOval '$FF8000'", [](TvekPaintFX& fx, TBitmap& b) { fx.MaskOval(b, 0xFF8000); });
+    ExpectSameAs("Buttonize 260 120", [](TvekPaintFX& fx, TBitmap& b) { fx.Buttonize(b, 4, 120); }); // a byte depth
+}
+
+TEST_F(CliFx, EveryOperationRunsOnAPicture)
+{
+    const char* runs[] = {"Darker 25", "Contrast 25", "Saturation 225", "GrayScale", "Invert", "Solarize 50",
+                          "Laplace", "HighPass", "FindEdges", "EdgeEnhance", "ColorEmboss", "Soften", "SoftenLess",
+                          "Emboss", "Trace 1", "AntiAlias", "SplitBlur 3", "GaussianBlur 1", "FlipDown", "FlipRight",
+                          "MirrorRight", "MirrorDown", "Stretch 5 5 Box", "Stretch 5 5 Triangle", "Stretch 5 5 Hermite",
+                          "Stretch 5 5 Bell", "Stretch 5 5 BSpline", "Stretch 5 5 Sinc", "Mosaic 3", "Whipe 50",
+                          "ShadowUpLeft", "ShadowUpRight", "ShadowDownLeft", "ShadowDownRight", "Seamless 10",
+                          "MaskOval 16777215", "ButtonizeOval 3 round 120", "ButtonizeOval 3 rimmed 120"};
+    for (const char* r : runs) EXPECT_EQ(RunVistrel("fx \"" + In() + "\" \"" + Out() + "\" " + r), 0) << r;
+}
+
+TEST_F(CliFx, UnknownOperationsAndWrongArgumentsAreUsageErrors)
+{
+    const std::string files = "fx \"" + In() + "\" \"" + Out() + "\" ";
+    EXPECT_EQ(RunVistrel(files + "Blur"), 2);
+    EXPECT_EQ(RunVistrel(files + "lighter 25"), 2); // names are exact
+    EXPECT_EQ(RunVistrel(files + "Lighter"), 2);
+    EXPECT_EQ(RunVistrel(files + "Lighter 25 3"), 2);
+    EXPECT_EQ(RunVistrel(files + "Lighter x"), 2);
+    EXPECT_EQ(RunVistrel(files + "Stretch 10"), 2);
+    EXPECT_EQ(RunVistrel(files + "Stretch 10 10 Lanczos"), 2);
+    EXPECT_EQ(RunVistrel(files + "FishEye nan"), 2);
+    EXPECT_EQ(RunVistrel(files + "ApplyFilter 0 3"), 2);
+    EXPECT_EQ(RunVistrel(files + "MaskOval '$GG'"), 2);
+    EXPECT_EQ(RunVistrel("fx \"" + In() + "\""), 2);
+    // Failures that are not usage errors: a missing file, a picture too large to make.
+    EXPECT_EQ(RunVistrel("fx \"" + dir_.File("missing.bmp") + "\" \"" + Out() + "\" Invert"), 1);
+    EXPECT_EQ(RunVistrel(files + "Stretch 2000000 5"), 1);
+}
+
+} // namespace
