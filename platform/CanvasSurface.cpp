@@ -118,6 +118,9 @@ TSurface::TSurface(TBitmap& bitmap, const QRegion* clip) : bmp_(bitmap)
         bounds_ = clip_.boundingRect();
     }
     palette_ = IsPalette(bitmap.PixelFormat());
+    // Entries beyond what a pixel can index are never drawn with.
+    if (palette_ && bitmap.Palette().size() > (std::size_t(1) << bitmap.BitsPerPixel()))
+        reachable_.assign(bitmap.Palette().begin(), bitmap.Palette().begin() + (std::size_t(1) << bitmap.BitsPerPixel()));
     switch (bitmap.PixelFormat()) {
     case pf1bit: valueMask_ = 1; break;
     case pf4bit: valueMask_ = 15; break;
@@ -136,7 +139,7 @@ std::uint32_t TSurface::PixelValue(TColor c) const
     case pf16bit: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
     case pf24bit:
     case pf32bit: return b | (g << 8) | (r << 16);
-    default: return static_cast<std::uint32_t>(NearestPaletteIndex(bmp_.Palette(), r, g, b));
+    default: return static_cast<std::uint32_t>(NearestPaletteIndex(palette(), r, g, b));
     }
 }
 
@@ -154,7 +157,7 @@ TInk TSurface::MakeInk(TColor color, TRop2 rop) const
         ink.Xor = Rop2(rop, 0, p, m);
         return ink;
     }
-    const auto& pal = bmp_.Palette();
+    const auto& pal = palette();
     const int n = static_cast<int>(pal.size());
     for (int i = 0; i < 256; ++i) ink.Lut[i] = static_cast<std::uint8_t>(i);
     if (rop == ropNot || rop == ropXor || rop == ropNotXor) {
@@ -257,7 +260,7 @@ int TSurface::NearestIndex(std::uint8_t r, std::uint8_t g, std::uint8_t b)
     const std::size_t slot = (key * 2654435761u) >> 20 & (cacheSize - 1);
     if (nearestKeys_[slot] != key) {
         nearestKeys_[slot] = key;
-        nearestValues_[slot] = static_cast<std::uint8_t>(NearestPaletteIndex(bmp_.Palette(), r, g, b));
+        nearestValues_[slot] = static_cast<std::uint8_t>(NearestPaletteIndex(palette(), r, g, b));
     }
     return nearestValues_[slot];
 }
@@ -300,7 +303,7 @@ void TSurface::BlitRow(int y, int x0, int x1, const std::uint8_t* bgr, const std
     }
     // Palette pixels combine in colour and go back to the nearest entry.
     const TPixelFormat f = bmp_.PixelFormat();
-    const auto& pal = bmp_.Palette();
+    const auto& pal = palette();
     const TRop2 colourRop = rop == blitInvert ? ropXor : rop == blitAnd ? ropMask : rop == blitPaint ? ropMerge : ropCopy;
     for (int x = x0; x < x1; ++x, bgr += 3) {
         if (keep && !keep[x - x0]) continue;

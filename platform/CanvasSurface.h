@@ -115,7 +115,10 @@ private:
     std::uint32_t PixelValue(TColor color) const;
     int NearestIndex(std::uint8_t r, std::uint8_t g, std::uint8_t b);
 
+    const std::vector<TRGBQuad>& palette() const { return reachable_.empty() ? bmp_.Palette() : reachable_; }
+
     TBitmap& bmp_;
+    std::vector<TRGBQuad> reachable_;
     QRect bounds_;
     bool clipped_ = false;
     QRegion clip_;

@@ -90,6 +90,15 @@ TEST(CanvasModeTest, PaletteBitmapsStayInsideTheirPalette)
     EXPECT_EQ(mono.GetPixel(4, 4), clBlack);
     EXPECT_EQ(mono.GetPixel(12, 12), clWhite);
     EXPECT_EQ(CountOf(mono, clBlack), 64);
+    // A palette longer than the pixels can index: only the reachable entries are drawn with.
+    TBitmap nibble(8, 8, pf4bit);
+    std::vector<TRGBQuad> longPal(40, ColorToQuad(clBlack));
+    longPal[39] = ColorToQuad(clRed);
+    longPal[3] = ColorToQuad(clMaroon);
+    nibble.SetPalette(longPal);
+    nibble.Canvas().Brush.Color = clRed;
+    nibble.Canvas().FillRect(Rect(0, 0, 8, 8));
+    EXPECT_EQ(nibble.GetPixelIndex(2, 2), 3);
     TBitmap vga = WhiteBitmap(16, 16, pf4bit);
     vga.Canvas().Pen.Color = RGB(250, 250, 5);
     vga.Canvas().MoveTo(0, 3);
