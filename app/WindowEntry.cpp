@@ -55,14 +55,18 @@ int RunWindow(int argc, char** argv)
         }
     }
 
+    // A fresh --home folder is made, so that the settings of the session have a place to go.
+    std::error_code ec;
+    std::filesystem::create_directories(ProgramFolder(), ec);
+
     TVistrelF window;
     if (window.StartMaximized())
         window.showMaximized();
     else
         window.show();
-    TSignalClose signalClose([&window] { window.close(); });
+    // A dialog that is open when the session ends is closed (answered Cancel) along with the window.
+    TSignalClose signalClose([] { QApplication::closeAllWindows(); });
     if (!fileNames.empty()) {
-        std::error_code ec;
         std::string first = std::filesystem::absolute(fileNames.front(), ec).string();
         if (ec) first = fileNames.front();
         QTimer::singleShot(0, &window, [&window, first] { window.OpenFile(first); });

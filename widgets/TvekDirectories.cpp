@@ -40,6 +40,7 @@ bool SameTextAscii(const std::string& a, const std::string& b)
 TvekDirectories::TvekDirectories(QWidget* parent) : QComboBox(parent)
 {
     setAcceptDrops(true);
+    setPlaceholderText("Favorite directories");
     connect(this, &QComboBox::activated, this, [this](int) { Click(); });
 }
 

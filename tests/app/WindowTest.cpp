@@ -1,0 +1,329 @@
+#include "app/PictureView.h"
+#include "app/VistrelF.h"
+#include "imaging/ImageIO.h"
+#include "platform/IniFile32.h"
+#include "platform/ProgramFolder.h"
+#include "platform/UiServices.h"
+#include "tests/common/TestFiles.h"
+#include "widgets/FileBrowserLists.h"
+#include "widgets/TvekDirectories.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool Contains(const std::vector<std::string>& lines, const std::string& line)
+{
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+void WriteBmp(const std::string& fileName, int width, int height, TPixelFormat format = pf24bit)
+{
+    TBitmap picture(width, height, format);
+    TImageFileSettings settings;
+    ASSERT_TRUE(SaveImageFile(fileName, picture, settings));
+}
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved_ = ProgramFolder();
+        home_ = temp_.File("Home");
+        fs::create_directories(home_);
+        SetProgramFolder(home_);
+    }
+    void TearDown() override
+    {
+        window_.reset();
+        SetProgramFolder(saved_);
+    }
+    TVistrelF& Start()
+    {
+        window_ = std::make_unique<TVistrelF>(&ui_);
+        window_->Launcher = [this](const std::string& target) {
+            launched_.push_back(target);
+            return launcherWorks_;
+        };
+        return *window_;
+    }
+    void Close() { window_.reset(); }
+    std::string Ini() const { return home_ + "/vistrel.ini"; }
+    std::vector<std::string> IniLines() const { return LoadTextLines(Ini()); }
+
+    TTempDir temp_;
+    std::string home_;
+    std::string saved_;
+    TScriptedUi ui_;
+    std::unique_ptr<TVistrelF> window_;
+    std::vector<std::string> launched_;
+    bool launcherWorks_ = true;
+};
+
+TEST_F(WindowTest, FirstStartShowsTheProgramFolderAndExitWritesEverySetting)
+{
+    WriteBmp(home_ + "/a.bmp", 2, 2);
+    TVistrelF& window = Start();
+    EXPECT_EQ(window.windowTitle(), "Veks Vistrel 9");
+    EXPECT_EQ(window.files->Directory(), home_);
+    EXPECT_EQ(window.files->FileNames(), std::vector<std::string>{"a.bmp"});
+    EXPECT_EQ(window.x(), 171);
+    EXPECT_EQ(window.width(), 696);
+    EXPECT_FALSE(fs::exists(Ini())) << "settings are written at exit only";
+    window.close();
+    Close();
+
+    EXPECT_EQ(IniLines(), (std::vector<std::string>{"", "[Settings]", "lastDir=" + home_, "batchDir=", "",
+                                                    "[VistrelF]", "State=0", "Left=171", "Top=182", "Width=696",
+                                                    "Height=479"}));
+    EXPECT_TRUE(fs::exists(home_ + "/VistrelCC.txt"));
+    EXPECT_TRUE(fs::exists(home_ + "/directories.txt"));
+    EXPECT_TRUE(ui_.Log.empty());
+}
+
+TEST_F(WindowTest, SettingsOfTheLastRunAreRestoredAndWrittenBack)
+{
+    fs::create_directories(temp_.File("Pictures"));
+    WriteWholeFile(Ini(), "[Settings]\nlastDir=" + temp_.File("Pictures") +
+                              "\nbatchDir=/out\n[VistrelF]\nState=0\nLeft=0x20\nTop=40\nWidth=500\nHeight=0x\n");
+    WriteWholeFile(home_ + "/VistrelCC.txt", "ColorA=FF0000\nsomething else\n");
+    TVistrelF& window = Start();
+    EXPECT_EQ(window.files->Directory(), temp_.File("Pictures"));
+    EXPECT_EQ(window.Doc().batchDir, "/out");
+    EXPECT_EQ(window.Doc().CustomColors, (std::vector<std::string>{"ColorA=FF0000", "something else"}));
+    EXPECT_EQ(window.x(), 32);
+    EXPECT_EQ(window.y(), 40);
+    EXPECT_EQ(window.width(), 500);
+    EXPECT_EQ(window.height(), 479) << "0x alone reads as the default";
+    window.move(50, 60);
+    Close();
+    const auto lines = IniLines();
+    EXPECT_TRUE(Contains(lines, "Left=50"));
+    EXPECT_TRUE(Contains(lines, "Top=60"));
+    EXPECT_TRUE(Contains(lines, "batchDir=/out"));
+    EXPECT_EQ(LoadTextLines(home_ + "/VistrelCC.txt"), (std::vector<std::string>{"ColorA=FF0000", "something else"}));
+}
+
+TEST_F(WindowTest, AFolderThatIsGoneFallsBackToTheProgramFolder)
+{
+    WriteWholeFile(Ini(), "[Settings]\nlastDir=/no/such/folder\n");
+    EXPECT_EQ(Start().files->Directory(), home_);
+    EXPECT_TRUE(ui_.Log.empty());
+}
+
+TEST_F(WindowTest, MaximizedExitKeepsTheEarlierPlacementLines)
+{
+    const std::string before = "[Settings]\nlastDir=" + home_ +
+                               "\nbatchDir=\n[VistrelF]\nState=0\nLeft=10\nTop=20\nWidth=300\nHeight=200\n";
+    WriteWholeFile(Ini(), before);
+    TVistrelF& window = Start();
+    EXPECT_FALSE(window.StartMaximized());
+    window.setWindowState(Qt::WindowMaximized);
+    Close();
+    std::string after = before;
+    after.replace(after.find("State=0"), 7, "State=1");
+    EXPECT_EQ(ReadWholeFile(Ini()), after);
+
+    EXPECT_TRUE(Start().StartMaximized());
+    EXPECT_TRUE(window_->isMaximized());
+}
+
+TEST_F(WindowTest, AbsurdWindowSizesFromTheSettingsAreBounded)
+{
+    WriteWholeFile(Ini(), "[VistrelF]\nWidth=2000000000\nHeight=-5\n");
+    TVistrelF& window = Start();
+    EXPECT_LE(window.width(), 100000);
+    EXPECT_GE(window.height(), 1);
+}
+
+TEST_F(WindowTest, SaveAsAsksBeforeOverwritingAndRefreshesTheFileList)
+{
+    TVistrelF& window = Start();
+    window.Doc().Picture = TBitmap(4, 3);
+    const std::string existing = home_ + "/old.bmp";
+    WriteWholeFile(existing, "old contents");
+
+    ui_.Queue(existing);
+    ui_.Queue("No");
+    window.Action("SaveAs1")->trigger();
+    EXPECT_EQ(ReadWholeFile(existing), "old contents");
+    ASSERT_EQ(ui_.Messages("question").size(), 1u);
+    EXPECT_EQ(ui_.Messages("question")[0], "This file allready exists. Do yo want to overwrite it?");
+    EXPECT_EQ(ui_.Messages("save")[0], kSaveFilter);
+
+    ui_.Queue(home_ + "/new.bmp");
+    window.Action("SaveAs1")->trigger();
+    EXPECT_EQ(ui_.Messages("question").size(), 1u) << "a new name is not asked about";
+    EXPECT_EQ(window.files->FileNames(), (std::vector<std::string>{"new.bmp", "old.bmp"}));
+
+    ui_.Queue(existing);
+    ui_.Queue("Yes");
+    window.Action("SaveAs1")->trigger();
+    EXPECT_EQ(ReadWholeFile(existing).substr(0, 2), "BM");
+    EXPECT_TRUE(ui_.Messages("error").empty());
+}
+
+TEST_F(WindowTest, DoubleClickLoadsTheSelectedFileOnly)
+{
+    WriteBmp(home_ + "/b.bmp", 5, 7, pf8bit);
+    TVistrelF& window = Start();
+    window.filesDblClick();
+    EXPECT_TRUE(window.Doc().Picture.Empty());
+    EXPECT_TRUE(ui_.Log.empty());
+
+    window.files->item(0)->setSelected(true);
+    window.filesDblClick();
+    EXPECT_EQ(window.Doc().Picture.Width(), 5);
+    EXPECT_EQ(window.Image1->size(), QSize(5, 7)) << "the picture control takes the image's size";
+
+    window.Action("ShowImageInfo1")->trigger();
+    ASSERT_EQ(ui_.Messages("message").size(), 1u);
+    EXPECT_EQ(ui_.Messages("message")[0], "image width=5 height=7\n8 bits/pixel");
+}
+
+TEST_F(WindowTest, ImageInfoNamesEveryDepth)
+{
+    const std::pair<TPixelFormat, const char*> depths[] = {
+        {pf1bit, "1 bit/pixel"},   {pf4bit, "4 bits/pixel"},   {pf8bit, "8 bits/pixel"},
+        {pf15bit, "unrecognized pixel depth"}, {pf16bit, "16 bits/pixel"}, {pf24bit, "24 bits/pixel"},
+        {pf32bit, "32 bits/pixel"}};
+    for (auto [format, text] : depths)
+        EXPECT_EQ(ImageInfoText(TBitmap(3, 2, format)), std::string("image width=3 height=2\n") + text);
+    EXPECT_EQ(ImageInfoText(TBitmap()), "image width=0 height=0\n24 bits/pixel");
+}
+
+TEST_F(WindowTest, AFailingLoadShowsTheErrorAndKeepsThePicture)
+{
+    TVistrelF& window = Start();
+    window.Doc().Picture = TBitmap(6, 6);
+    WriteWholeFile(home_ + "/broken.bmp", "BM this is not a bitmap");
+    ui_.Queue(home_ + "/broken.bmp");
+    window.Action("Open1")->trigger();
+    EXPECT_EQ(ui_.Messages("open")[0], kOpenFilter);
+    EXPECT_EQ(ui_.Messages("error").size(), 1u);
+    EXPECT_EQ(window.Doc().Picture.Width(), 6);
+
+    // The window goes on: the next command works.
+    WriteBmp(home_ + "/good.bmp", 9, 4);
+    window.OpenFile(home_ + "/good.bmp");
+    EXPECT_EQ(window.Doc().Picture.Width(), 9);
+}
+
+TEST_F(WindowTest, DroppingAnImageFileOnThePictureAreaOpensIt)
+{
+    WriteBmp(home_ + "/dropped.bmp", 12, 10);
+    TVistrelF& window = Start();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(home_ + "/dropped.bmp"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.box->viewport(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.box->viewport(), &drop);
+    EXPECT_EQ(window.Doc().Picture.Width(), 12);
+    EXPECT_TRUE(ui_.Log.empty());
+
+    // Something that is not a file is refused while dragging.
+    QMimeData text;
+    text.setText("hello");
+    QDragEnterEvent refused(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.box->viewport(), &refused);
+    EXPECT_FALSE(refused.isAccepted());
+}
+
+TEST_F(WindowTest, MousePositionShowsInTheSecondPanel)
+{
+    TVistrelF& window = Start();
+    window.Doc().Picture = TBitmap(40, 30);
+    window.PictureChanged();
+    QMouseEvent move(QEvent::MouseMove, QPointF(12, 7), QPointF(12, 7), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(window.Image1, &move);
+    EXPECT_EQ(window.StatusPanel[1]->text(), "x=12, y=7");
+    EXPECT_EQ(window.StatusPanel[0]->width(), 300);
+    EXPECT_EQ(window.StatusPanel[1]->width(), 200);
+}
+
+TEST_F(WindowTest, TransparentGifFlipsItsCheckMark)
+{
+    TVistrelF& window = Start();
+    QAction* item = window.Action("TransparentGIF1");
+    EXPECT_TRUE(window.Doc().FileSettings.TransparentGif);
+    item->trigger();
+    EXPECT_FALSE(window.Doc().FileSettings.TransparentGif);
+    EXPECT_FALSE(item->isChecked());
+    item->trigger();
+    EXPECT_TRUE(window.Doc().FileSettings.TransparentGif);
+    EXPECT_TRUE(item->isChecked());
+}
+
+TEST_F(WindowTest, HelpOpensTheManualAndFailuresReachTheErrorBox)
+{
+    TVistrelF& window = Start();
+    window.Action("Contents1")->trigger();
+    EXPECT_TRUE(launched_.empty());
+    ASSERT_EQ(ui_.Messages("error").size(), 1u) << "no manual in the program folder";
+
+    WriteWholeFile(home_ + "/Vistrel.html", "<html></html>");
+    window.Action("Contents1")->trigger();
+    window.Action("ontheWeb1")->trigger();
+    ASSERT_EQ(launched_.size(), 2u);
+    EXPECT_EQ(launched_[0], home_ + "/Vistrel.html");
+    EXPECT_EQ(launched_[1], kWebAddress);
+
+    launcherWorks_ = false;
+    window.Action("ontheWeb1")->trigger();
+    EXPECT_EQ(ui_.Messages("error").size(), 2u);
+
+    window.Action("About1")->trigger();
+    ASSERT_EQ(ui_.Messages("message").size(), 1u);
+    EXPECT_NE(ui_.Messages("message")[0].find("Vistrel 9"), std::string::npos);
+}
+
+TEST_F(WindowTest, RunScriptTakesAnUndoCopyAndReportsScriptErrors)
+{
+    TVistrelF& window = Start();
+    window.Doc().Picture = TBitmap(3, 3, pf8bit);
+    WriteWholeFile(home_ + "/bad.vek", "1 2 +\n>nosuchthing.get\n");
+    ui_.Queue(home_ + "/bad.vek");
+    window.Action("RunScript1")->trigger();
+    EXPECT_EQ(ui_.Messages("open")[0], "vekScript Files (*.vek)|*.vek");
+    ASSERT_EQ(ui_.Messages("error").size(), 1u);
+    EXPECT_NE(ui_.Messages("error")[0].find("nosuchthing"), std::string::npos);
+    EXPECT_EQ(window.Doc().UndoBitmap.PixelFormat(), pf8bit);
+    EXPECT_EQ(window.Doc().WorkBitmap.PixelFormat(), pf24bit);
+
+    ui_.Queue(home_ + "/missing.vek");
+    window.Action("RunScript1")->trigger();
+    EXPECT_EQ(ui_.Messages("error").size(), 2u);
+}
+
+TEST_F(WindowTest, FavouritesAreWiredToTheDirectoryList)
+{
+    fs::create_directories(home_ + "/Album");
+    TVistrelF& window = Start();
+    window.RzDirectoryListBox1->SetDirectory(home_ + "/Album");
+    EXPECT_EQ(window.files->Directory(), home_ + "/Album");
+    ui_.Queue("album");
+    window.vekDirectories1->DropFrom(window.RzDirectoryListBox1);
+    window.ShowFolder(temp_.Path());
+    window.vekDirectories1->setCurrentIndex(0);
+    window.vekDirectories1->Click();
+    EXPECT_EQ(window.files->Directory(), home_ + "/Album");
+    Close();
+    EXPECT_EQ(LoadTextLines(home_ + "/directories.txt"), std::vector<std::string>{"album=%Album"});
+}
+
+} // namespace
