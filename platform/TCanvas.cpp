@@ -164,8 +164,6 @@ QRect PointsExtent(const std::vector<TPoint>& points, int margin)
 
 enum class TArcKind { Full, Arc, Pie, Chord };
 
-} // namespace
-
 // The drawing of one figure: scan-convert its brush and pen parts into a mask covering the
 // figure's extent inside the bitmap (with a one-pixel margin for rims), then write the pixels.
 class TFigurePainter {
@@ -200,8 +198,6 @@ private:
     TSurface surface_;
     TMask mask_;
 };
-
-namespace {
 
 // Draws the pen along a chain of points (closed: back to the first point as well).
 void PlotChain(TMask& mask, const std::vector<TPoint>& points, bool closed, const TPenShape& pen, bool lastPoint)
@@ -300,10 +296,12 @@ void PaintEllipseFigure(TCanvas& c, i64 l, i64 t, i64 r, i64 b, TArcKind kind, Q
             shape(inner, cvTemp, growInner);
             ClearWhere(mask, cvPen, cvTemp);
             if (kind != TArcKind::Full) KeepSector(mask, centre, from, to, cvPen);
-            // Straight edges of pies and chords, on the centre line of the ring.
-            const TBox mid{(outer.Left + inner.Left) / 2 - 0.5, (outer.Top + inner.Top) / 2 - 0.5,
-                           (outer.Right + inner.Right) / 2 - 0.5, (outer.Bottom + inner.Bottom) / 2 - 0.5};
-            const QPointF p = PointOnEllipse(mid, from), q = PointOnEllipse(mid, to);
+            // Straight edges of pies and chords, along the pixels the pen is centred on (pixel
+            // coordinates, half a pixel up and left of the box's edge coordinates).
+            const int a = pen.Width / 2, c = pen.Width - 1 - a;
+            const TBox mid{outer.Left + a, outer.Top + a, outer.Right - 1 - c, outer.Bottom - 1 - c};
+            const QPointF half(0.5, 0.5);
+            const QPointF p = PointOnEllipse(mid, from - half), q = PointOnEllipse(mid, to - half);
             const double mx = (mid.Left + mid.Right) / 2, my = (mid.Top + mid.Bottom) / 2;
             if (kind == TArcKind::Pie) {
                 PlotWideLine(mask, mx, my, p.x(), p.y(), pen.Width, cvPen);
