@@ -4,7 +4,7 @@
 
 #include <climits>
 
-// Copying pictures, single pixels, and drawing far outside or on nothing.
+// Copying pictures, and drawing far outside or on nothing.
 
 TEST(CanvasCopyTest, DrawLeavesTheTransparentColourOut)
 {
@@ -95,24 +95,6 @@ TEST(CanvasCopyTest, CopyModesCombineSourceAndDestination)
     b.Canvas().CopyMode = cmNotSrcCopy;
     b.Canvas().Draw(0, 0, black);
     EXPECT_EQ(BoundsOf(b, clWhite), QRect(0, 0, 5, 5));
-}
-
-TEST(CanvasCopyTest, PixelsReadAndWriteInEveryFormat)
-{
-    for (TPixelFormat f : {pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit}) {
-        TBitmap b(4, 4, f);
-        b.Canvas().SetPixel(1, 2, clWhite);
-        EXPECT_EQ(b.Canvas().Pixel(1, 2), clWhite) << f;
-        b.Canvas().SetPixel(-1, 2, clWhite);
-        b.Canvas().SetPixel(4, 0, clWhite);
-        EXPECT_EQ(b.Canvas().Pixel(9, 9), clBlack);
-    }
-    TBitmap c(4, 4);
-    c.Canvas().SetClipRegion(QRegion(0, 0, 2, 2));
-    c.Canvas().SetPixel(3, 3, clWhite);
-    c.Canvas().SetPixel(1, 1, clWhite);
-    EXPECT_EQ(c.GetPixel(3, 3), clBlack);
-    EXPECT_EQ(c.GetPixel(1, 1), clWhite);
 }
 
 TEST(CanvasCopyTest, FarCoordinatesAndEmptyBitmapsAreHarmless)
