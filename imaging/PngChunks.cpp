@@ -31,14 +31,6 @@ std::array<std::uint8_t, 256> IdentityTable()
     return table;
 }
 
-// The part of a text chunk before its zero byte, and the offset just after that byte.
-std::string KeywordOf(const std::vector<std::uint8_t>& data, std::size_t& after)
-{
-    auto zero = std::find(data.begin(), data.end(), std::uint8_t{0});
-    after = zero == data.end() ? data.size() : static_cast<std::size_t>(zero - data.begin()) + 1;
-    return std::string(data.begin(), zero);
-}
-
 std::vector<std::uint8_t> KeywordBytes(const std::string& keyword)
 {
     std::vector<std::uint8_t> out(keyword.begin(), keyword.end());
@@ -103,17 +95,17 @@ void TChunkGAMA::ApplyToImage(TPngReadState& state) const
     state.GammaOn = state.Gamma != IdentityTable();
 }
 
-std::string TChunkTEXT::Keyword() const
+std::string TTextChunk::Keyword() const
 {
-    std::size_t after;
-    return KeywordOf(Data(), after);
+    const auto& d = Data();
+    return std::string(d.begin(), std::find(d.begin(), d.end(), std::uint8_t{0}));
 }
+
+std::size_t TTextChunk::TextStart() const { return std::min(Data().size(), Keyword().size() + 1); }
 
 std::string TChunkTEXT::Text() const
 {
-    std::size_t after;
-    KeywordOf(Data(), after);
-    return std::string(Data().begin() + static_cast<std::ptrdiff_t>(after), Data().end());
+    return std::string(Data().begin() + static_cast<std::ptrdiff_t>(TextStart()), Data().end());
 }
 
 void TChunkTEXT::Set(const std::string& keyword, const std::string& text)
@@ -123,16 +115,9 @@ void TChunkTEXT::Set(const std::string& keyword, const std::string& text)
     Data() = std::move(d);
 }
 
-std::string TChunkZTXT::Keyword() const
-{
-    std::size_t after;
-    return KeywordOf(Data(), after);
-}
-
 std::string TChunkZTXT::Text() const
 {
-    std::size_t after;
-    KeywordOf(Data(), after);
+    const std::size_t after = TextStart();
     const auto& d = Data();
     // After the keyword: the compression method byte, then the zlib stream.
     if (after + 1 >= d.size()) return {};

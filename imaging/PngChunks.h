@@ -124,37 +124,44 @@ public:
     void PrepareToSave(const TPngWriteState& state) override;
 };
 
-// "tEXt": keyword, a zero byte, the text.
-class TChunkTEXT : public TChunk {
+// What the two text chunks share: the keyword (field 0) before a zero byte, then the text (field 1).
+class TTextChunk : public TChunk {
 public:
-    static constexpr std::string_view Name = "tEXt";
-    explicit TChunkTEXT(TChunkList* owner) : TChunk(owner, Name) {}
+    using TChunk::TChunk;
     std::string Keyword() const;
-    std::string Text() const;
+    virtual std::string Text() const = 0;
     void SetKeyword(const std::string& keyword) { Set(keyword, Text()); }
     void SetText(const std::string& text) { Set(Keyword(), text); }
 
-private:
-    void Set(const std::string& keyword, const std::string& text);
+protected:
+    // The offset just after the keyword's zero byte.
+    std::size_t TextStart() const;
+    virtual void Set(const std::string& keyword, const std::string& text) = 0;
+};
+
+// "tEXt": keyword, a zero byte, the text.
+class TChunkTEXT : public TTextChunk {
+public:
+    static constexpr std::string_view Name = "tEXt";
+    explicit TChunkTEXT(TChunkList* owner) : TTextChunk(owner, Name) {}
+    std::string Text() const override;
+
+protected:
+    void Set(const std::string& keyword, const std::string& text) override;
 };
 
 // "zTXt": keyword, a zero byte, compression method 0, the zlib-compressed text.
-class TChunkZTXT : public TChunk {
+class TChunkZTXT : public TTextChunk {
 public:
     static constexpr std::string_view Name = "zTXt";
-    explicit TChunkZTXT(TChunkList* owner) : TChunk(owner, Name) {}
-    std::string Keyword() const;
+    explicit TChunkZTXT(TChunkList* owner) : TTextChunk(owner, Name) {}
     // Raises EvekImageError when the compressed text is corrupt or inflates beyond MaxTextSize.
-    std::string Text() const;
-    void SetKeyword(const std::string& keyword) { Set(keyword, Text()); }
-    void SetText(const std::string& text) { Set(Keyword(), text); }
-    // Reading checks the text, so that a corrupt chunk fails the load rather than the first use.
-    void ApplyToImage(TPngReadState&) const override { Text(); }
+    std::string Text() const override;
 
     static constexpr std::size_t MaxTextSize = std::size_t(16) << 20;
 
-private:
-    void Set(const std::string& keyword, const std::string& text);
+protected:
+    void Set(const std::string& keyword, const std::string& text) override;
 };
 
 // The chunks of one image, in file order. The list owns its chunks.

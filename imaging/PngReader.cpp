@@ -105,29 +105,43 @@ inline void PutIndex(std::uint8_t* row, std::uint32_t x, unsigned v, int bits)
     }
 }
 
-void Unfilter(int type, const std::uint8_t* src, const std::uint8_t* prev, std::uint8_t* dst, std::size_t n, std::size_t bpp)
+// The left neighbour lies BPP bytes back; a constant lets the compiler keep it in registers.
+template <std::size_t BPP>
+void UnfilterRow(int type, const std::uint8_t* src, const std::uint8_t* prev, std::uint8_t* dst, std::size_t n)
 {
-    std::size_t lead = std::min(bpp, n);
+    const std::size_t lead = std::min(BPP, n);
     switch (type) {
     case pngNone: std::memcpy(dst, src, n); break;
     case pngSub:
         std::memcpy(dst, src, lead);
-        for (std::size_t i = bpp; i < n; ++i) dst[i] = static_cast<std::uint8_t>(src[i] + dst[i - bpp]);
+        for (std::size_t i = BPP; i < n; ++i) dst[i] = static_cast<std::uint8_t>(src[i] + dst[i - BPP]);
         break;
     case pngUp:
         for (std::size_t i = 0; i < n; ++i) dst[i] = static_cast<std::uint8_t>(src[i] + prev[i]);
         break;
     case pngAverage:
         for (std::size_t i = 0; i < lead; ++i) dst[i] = static_cast<std::uint8_t>(src[i] + (prev[i] >> 1));
-        for (std::size_t i = bpp; i < n; ++i)
-            dst[i] = static_cast<std::uint8_t>(src[i] + ((dst[i - bpp] + prev[i]) >> 1));
+        for (std::size_t i = BPP; i < n; ++i)
+            dst[i] = static_cast<std::uint8_t>(src[i] + ((dst[i - BPP] + prev[i]) >> 1));
         break;
     case pngPaeth:
         for (std::size_t i = 0; i < lead; ++i) dst[i] = static_cast<std::uint8_t>(src[i] + prev[i]);
-        for (std::size_t i = bpp; i < n; ++i)
-            dst[i] = static_cast<std::uint8_t>(src[i] + PaethPredictor(dst[i - bpp], prev[i], prev[i - bpp]));
+        for (std::size_t i = BPP; i < n; ++i)
+            dst[i] = static_cast<std::uint8_t>(src[i] + PaethPredictor(dst[i - BPP], prev[i], prev[i - BPP]));
         break;
     default: throw EvekImageError(kUnknownFilter);
+    }
+}
+
+void Unfilter(int type, const std::uint8_t* src, const std::uint8_t* prev, std::uint8_t* dst, std::size_t n, std::size_t bpp)
+{
+    switch (bpp) {
+    case 1: UnfilterRow<1>(type, src, prev, dst, n); break;
+    case 2: UnfilterRow<2>(type, src, prev, dst, n); break;
+    case 3: UnfilterRow<3>(type, src, prev, dst, n); break;
+    case 4: UnfilterRow<4>(type, src, prev, dst, n); break;
+    case 6: UnfilterRow<6>(type, src, prev, dst, n); break;
+    default: UnfilterRow<8>(type, src, prev, dst, n); break;
     }
 }
 
