@@ -1,10 +1,10 @@
 #include "app/VistrelF.h"
 
 #include "app/PictureView.h"
-#include "app/ScriptFile.h"
 #include "platform/Errors.h"
 #include "platform/IniFile32.h"
 #include "platform/ProgramFolder.h"
+#include "script/ScriptSource.h"
 #include "script/VekScript.h"
 #include "widgets/FileBrowserLists.h"
 #include "widgets/TvekDirectories.h"
@@ -289,13 +289,14 @@ void TVistrelF::RunScript1Click()
 {
     std::string fileName = ProgramFolder() + "scripts/";
     if (!Ui().OpenFileDialog("vekScript Files (*.vek)|*.vek", fileName)) return;
-    const std::string text = ReadScriptFile(fileName);
+    const std::string text = ReadScriptSource(fileName);
     doc_.PrepareEffect();
     if (!vekScript1) {
         vekScript1 = std::make_unique<TvekScript>();
         vekScript1->ScriptTimeOut = 30;
     }
     vekScript1->ProgramFolder = ProgramFolder();
+    vekScript1->onInclude = FileIncludeHandler(fs::path(fileName).parent_path().string());
     if (vekScript1->DataSourceFolder.empty())
         vekScript1->DataSourceFolder = ProgramFolder().substr(0, ProgramFolder().size() - 1);
     // Whatever the script did to the image before an error stays, so show it either way.

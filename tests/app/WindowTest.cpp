@@ -308,6 +308,15 @@ TEST_F(WindowTest, RunScriptTakesAnUndoCopyAndReportsScriptErrors)
     ui_.Queue(home_ + "/missing.vek");
     window.Action("RunScript1")->trigger();
     EXPECT_EQ(ui_.Messages("error").size(), 2u);
+
+    // Lines written on Linux, and an include from the script's own folder.
+    fs::create_directories(home_ + "/work");
+    WriteWholeFile(home_ + "/work/part.vek", "\"included\" say\n");
+    WriteWholeFile(home_ + "/work/main.vek", "(* a comment\nover two lines *)\n$$part;\n\"hello\"\nsay\n");
+    ui_.Queue(home_ + "/work/main.vek");
+    window.Action("RunScript1")->trigger();
+    EXPECT_EQ(ui_.Messages("error").size(), 2u);
+    EXPECT_EQ(ui_.Messages("say"), (std::vector<std::string>{"included", "hello"}));
 }
 
 TEST_F(WindowTest, FavouritesAreWiredToTheDirectoryList)
