@@ -112,6 +112,8 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QTreeWidget(parent)
     setColumnCount(1);
     setRootIsDecorated(false);
     setIndentation(12);
+    // The path to the current folder always shows; folders are entered, not folded.
+    setItemsExpandable(false);
     // Dragging the list onto the favourites box adds its folder there.
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
