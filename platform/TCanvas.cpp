@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -165,38 +166,59 @@ QRect PointsExtent(const std::vector<TPoint>& points, int margin)
 enum class TArcKind { Full, Arc, Pie, Chord };
 
 // The drawing of one figure: scan-convert its brush and pen parts into a mask covering the
-// figure's extent inside the bitmap (with a one-pixel margin for rims), then write the pixels.
+// figure's extent inside the bitmap, then write the pixels. Large figures go in bands of rows, so a
+// mask never holds more than about a million pixels; each band has a row of margin above and
+// below (and the area a column on each side), so that rims see their neighbours.
 class TFigurePainter {
 public:
     TFigurePainter(TCanvas& canvas, const QRect& extent)
         : canvas_(canvas), surface_(canvas.Bitmap(), canvas.HasClipRegion() ? &canvas.ClipRegion() : nullptr)
     {
-        const QRect area = extent & surface_.Bounds().adjusted(-1, -1, 1, 1);
-        if (!area.isEmpty() && !surface_.Empty()) mask_ = TMask(area);
+        if (!surface_.Empty()) area_ = extent & surface_.Bounds().adjusted(-1, -1, 1, 1);
     }
-    bool Empty() const { return mask_.Empty(); }
-    TMask& Mask() { return mask_; }
+    bool Empty() const { return area_.isEmpty(); }
     TSurface& Surface() { return surface_; }
 
-    void Paint(bool brush, bool pen)
+    // render(mask) marks a band; write(mask) puts its pixels into the bitmap.
+    template <typename Render, typename Write> void Run(Render&& render, Write&& write)
     {
-        const TBrush& b = canvas_.Brush;
-        const TRop2 rop = RopOf(canvas_.Pen.Mode);
-        if (brush && b.Style != bsClear) {
-            TInk ink = surface_.MakeInk(b.Color, rop);
-            if (const auto* hatch = HatchOf(b.Style)) ink.Pattern = *hatch, ink.Patterned = true;
-            surface_.FillMask(mask_, cvFill, cvPen | cvGap, ink);
+        const QRect rows = area_ & surface_.Bounds();
+        if (rows.isEmpty()) return;
+        const int step = std::max(1, (1 << 20) / area_.width());
+        for (int top = rows.top(); top <= rows.bottom(); top += step) {
+            const int bottom = std::min(rows.bottom(), top + step - 1);
+            TMask mask(QRect(QPoint(area_.left(), top - 1), QPoint(area_.right(), bottom + 1)) & area_);
+            render(mask);
+            // The margin rows belong to the neighbouring bands.
+            for (int y : {top - 1, bottom + 1})
+                if (mask.Area.contains(mask.Area.left(), y)) mask.Lo[y - mask.Area.top()] = INT_MAX, mask.Hi[y - mask.Area.top()] = INT_MIN;
+            write(mask);
         }
-        if (!pen) return;
-        // The gaps of a styled pen show the background where the brush is solid (opaque mode).
-        if (b.Style == bsSolid && (mask_.Used & cvGap)) surface_.FillMask(mask_, cvGap, cvPen, surface_.MakeInk(b.Color, rop));
-        surface_.FillMask(mask_, cvPen, 0, surface_.MakeInk(canvas_.Pen.Color, rop));
+    }
+    template <typename Render> void Run(Render&& render, bool brush, bool pen)
+    {
+        Run(render, [&](const TMask& mask) { Paint(mask, brush, pen); });
     }
 
 private:
+    void Paint(const TMask& mask, bool brush, bool pen)
+    {
+        const TBrush& b = canvas_.Brush;
+        const TRop2 rop = RopOf(canvas_.Pen.Mode);
+        if (brush && b.Style != bsClear && (mask.Used & cvFill)) {
+            TInk ink = surface_.MakeInk(b.Color, rop);
+            if (const auto* hatch = HatchOf(b.Style)) ink.Pattern = *hatch, ink.Patterned = true;
+            surface_.FillMask(mask, cvFill, cvPen | cvGap, ink);
+        }
+        if (!pen) return;
+        // The gaps of a styled pen show the background where the brush is solid (opaque mode).
+        if (b.Style == bsSolid && (mask.Used & cvGap)) surface_.FillMask(mask, cvGap, cvPen, surface_.MakeInk(b.Color, rop));
+        if (mask.Used & cvPen) surface_.FillMask(mask, cvPen, 0, surface_.MakeInk(canvas_.Pen.Color, rop));
+    }
+
     TCanvas& canvas_;
     TSurface surface_;
-    TMask mask_;
+    QRect area_;
 };
 
 // Draws the pen along a chain of points (closed: back to the first point as well).
@@ -258,61 +280,60 @@ void PaintEllipseFigure(TCanvas& c, i64 l, i64 t, i64 r, i64 b, TArcKind kind, Q
     const int margin = pen.Width + 1;
     TFigurePainter fig(c, EdgeRect(l - margin, t - margin, r + margin, b + margin));
     if (fig.Empty()) return;
-    TMask& mask = fig.Mask();
+    fig.Run([&](TMask& mask) {
+        auto shape = [&](const TBox& bx, std::uint8_t bits, double grow) {
+            if (bx.Empty()) return;
+            if (corner)
+                FillRoundRect(mask, bx.Left, bx.Top, bx.Right, bx.Bottom, std::max(0.0, corner->first + grow),
+                              std::max(0.0, corner->second + grow), bits);
+            else
+                FillEllipse(mask, bx.Left, bx.Top, bx.Right, bx.Bottom, bits);
+        };
+        const double cx = (box.Left + box.Right) / 2, cy = (box.Top + box.Bottom) / 2;
+        const QPointF centre(cx, cy);
+        auto cut = [&](std::uint8_t bits) {
+            if (kind == TArcKind::Pie || kind == TArcKind::Arc) KeepSector(mask, centre, from, to, bits);
+            if (kind == TArcKind::Chord) KeepArcSide(mask, PointOnEllipse(box, from), PointOnEllipse(box, to), bits);
+        };
 
-    auto shape = [&](const TBox& bx, std::uint8_t bits, double grow) {
-        if (bx.Empty()) return;
-        if (corner)
-            FillRoundRect(mask, bx.Left, bx.Top, bx.Right, bx.Bottom, std::max(0.0, corner->first + grow),
-                          std::max(0.0, corner->second + grow), bits);
-        else
-            FillEllipse(mask, bx.Left, bx.Top, bx.Right, bx.Bottom, bits);
-    };
-    const double cx = (box.Left + box.Right) / 2, cy = (box.Top + box.Bottom) / 2;
-    const QPointF centre(cx, cy);
-    auto cut = [&](std::uint8_t bits) {
-        if (kind == TArcKind::Pie || kind == TArcKind::Arc) KeepSector(mask, centre, from, to, bits);
-        if (kind == TArcKind::Chord) KeepArcSide(mask, PointOnEllipse(box, from), PointOnEllipse(box, to), bits);
-    };
-
-    // The brush: a null pen leaves the right and bottom edge out, as GDI does.
-    if (kind != TArcKind::Arc) {
-        TBox fillBox = pen.On ? box : TBox{box.Left, box.Top, box.Right - 1, box.Bottom - 1};
-        shape(fillBox, cvFill, 0);
-        cut(cvFill);
-    }
-    if (pen.On) {
-        if (pen.Width == 1) {
-            // The one-pixel rim of the figure itself (for a pie, the radii are part of its rim).
-            shape(box, cvTemp, 0);
-            if (kind == TArcKind::Pie || kind == TArcKind::Chord) cut(cvTemp);
-            MarkRim(mask, cvTemp, cvPen);
-            if (kind == TArcKind::Arc) KeepSector(mask, centre, from, to, cvPen);
-            if (pen.Dash) DashRim(mask, box, *pen.Dash);
-        } else {
-            const double growOuter = outer.Right - outer.Left - (box.Right - box.Left);
-            const double growInner = inner.Right - inner.Left - (box.Right - box.Left);
-            shape(outer, cvPen, growOuter);
-            shape(inner, cvTemp, growInner);
-            ClearWhere(mask, cvPen, cvTemp);
-            if (kind != TArcKind::Full) KeepSector(mask, centre, from, to, cvPen);
-            // Straight edges of pies and chords, along the pixels the pen is centred on (pixel
-            // coordinates, half a pixel up and left of the box's edge coordinates).
-            const int a = pen.Width / 2, c = pen.Width - 1 - a;
-            const TBox mid{outer.Left + a, outer.Top + a, outer.Right - 1 - c, outer.Bottom - 1 - c};
-            const QPointF half(0.5, 0.5);
-            const QPointF p = PointOnEllipse(mid, from - half), q = PointOnEllipse(mid, to - half);
-            const double mx = (mid.Left + mid.Right) / 2, my = (mid.Top + mid.Bottom) / 2;
-            if (kind == TArcKind::Pie) {
-                PlotWideLine(mask, mx, my, p.x(), p.y(), pen.Width, cvPen);
-                PlotWideLine(mask, mx, my, q.x(), q.y(), pen.Width, cvPen);
-            } else if (kind == TArcKind::Chord) {
-                PlotWideLine(mask, p.x(), p.y(), q.x(), q.y(), pen.Width, cvPen);
-            }
+        // The brush: a null pen leaves the right and bottom edge out, as GDI does.
+        if (kind != TArcKind::Arc) {
+            TBox fillBox = pen.On ? box : TBox{box.Left, box.Top, box.Right - 1, box.Bottom - 1};
+            shape(fillBox, cvFill, 0);
+            cut(cvFill);
         }
-        ClearWhere(mask, cvTemp, cvTemp);
-    }
-    fig.Paint(kind != TArcKind::Arc, pen.On);
+        if (pen.On) {
+            if (pen.Width == 1) {
+                // The one-pixel rim of the figure itself (for a pie, the radii are part of its rim).
+                shape(box, cvTemp, 0);
+                if (kind == TArcKind::Pie || kind == TArcKind::Chord) cut(cvTemp);
+                MarkRim(mask, cvTemp, cvPen);
+                if (kind == TArcKind::Arc) KeepSector(mask, centre, from, to, cvPen);
+                if (pen.Dash) DashRim(mask, box, *pen.Dash);
+            } else {
+                const double growOuter = outer.Right - outer.Left - (box.Right - box.Left);
+                const double growInner = inner.Right - inner.Left - (box.Right - box.Left);
+                shape(outer, cvPen, growOuter);
+                shape(inner, cvTemp, growInner);
+                ClearWhere(mask, cvPen, cvTemp);
+                if (kind != TArcKind::Full) KeepSector(mask, centre, from, to, cvPen);
+                // Straight edges of pies and chords, along the pixels the pen is centred on (pixel
+                // coordinates, half a pixel up and left of the box's edge coordinates).
+                const int a = pen.Width / 2, c = pen.Width - 1 - a;
+                const TBox mid{outer.Left + a, outer.Top + a, outer.Right - 1 - c, outer.Bottom - 1 - c};
+                const QPointF half(0.5, 0.5);
+                const QPointF p = PointOnEllipse(mid, from - half), q = PointOnEllipse(mid, to - half);
+                const double mx = (mid.Left + mid.Right) / 2, my = (mid.Top + mid.Bottom) / 2;
+                if (kind == TArcKind::Pie) {
+                    PlotWideLine(mask, mx, my, p.x(), p.y(), pen.Width, cvPen);
+                    PlotWideLine(mask, mx, my, q.x(), q.y(), pen.Width, cvPen);
+                } else if (kind == TArcKind::Chord) {
+                    PlotWideLine(mask, p.x(), p.y(), q.x(), q.y(), pen.Width, cvPen);
+                }
+            }
+            ClearWhere(mask, cvTemp, cvTemp);
+        }
+    }, kind != TArcKind::Arc, pen.On);
 }
 
 } // namespace
@@ -335,9 +356,7 @@ void TCanvas::Polyline(const std::vector<TPoint>& points)
     const TPenShape pen = PenShapeOf(Pen);
     if (points.empty() || !pen.On || NothingToDraw()) return;
     TFigurePainter fig(*this, PointsExtent(points, pen.Width + 1));
-    if (fig.Empty()) return;
-    PlotChain(fig.Mask(), points, false, pen, false);
-    fig.Paint(false, true);
+    fig.Run([&](TMask& mask) { PlotChain(mask, points, false, pen, false); }, false, true);
 }
 
 void TCanvas::Polygon(const std::vector<TPoint>& points)
@@ -345,10 +364,13 @@ void TCanvas::Polygon(const std::vector<TPoint>& points)
     const TPenShape pen = PenShapeOf(Pen);
     if (points.empty() || NothingToDraw()) return;
     TFigurePainter fig(*this, PointsExtent(points, pen.Width + 1));
-    if (fig.Empty()) return;
-    if (points.size() >= 3) FillPolygon(fig.Mask(), PixelCentres(points), PolyFillMode == pfmWinding, cvFill);
-    if (pen.On) PlotChain(fig.Mask(), points, true, pen, false);
-    fig.Paint(true, pen.On);
+    const std::vector<QPointF> centres = PixelCentres(points);
+    fig.Run(
+        [&](TMask& mask) {
+            if (points.size() >= 3) FillPolygon(mask, centres, PolyFillMode == pfmWinding, cvFill);
+            if (pen.On) PlotChain(mask, points, true, pen, false);
+        },
+        true, pen.On);
 }
 
 void TCanvas::Rectangle(int left, int top, int right, int bottom)
@@ -359,11 +381,13 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom)
     if (pen.On && pen.Dash) {
         // A styled outline runs round the box as one closed line.
         TFigurePainter fig(*this, EdgeRect(l - 1, t - 1, r + 1, b + 1));
-        if (fig.Empty()) return;
-        FillRectangle(fig.Mask(), double(l), double(t), double(r), double(b), cvFill);
         const int li = int(Clamp(l)), ti = int(Clamp(t)), ri = int(Clamp(r - 1)), bi = int(Clamp(b - 1));
-        PlotChain(fig.Mask(), {{li, ti}, {ri, ti}, {ri, bi}, {li, bi}}, true, pen, false);
-        fig.Paint(true, true);
+        fig.Run(
+            [&](TMask& mask) {
+                FillRectangle(mask, double(l), double(t), double(r), double(b), cvFill);
+                PlotChain(mask, {{li, ti}, {ri, ti}, {ri, bi}, {li, bi}}, true, pen, false);
+            },
+            true, true);
         return;
     }
     // Plain outlines are four bands round an inner rectangle: no mask, a few row fills.
@@ -508,32 +532,34 @@ void TCanvas::TextOut(int x, int y, const std::string& text)
     double l = reach[0].x(), t = reach[0].y(), r = l, b = t;
     for (const QPointF& p : reach) l = std::min(l, p.x()), r = std::max(r, p.x()), t = std::min(t, p.y()), b = std::max(b, p.y());
     TFigurePainter fig(*this, EdgeRect(i64(std::floor(l)), i64(std::floor(t)), i64(std::ceil(r)), i64(std::ceil(b))));
-    if (fig.Empty()) return;
-    TMask& mask = fig.Mask();
     const bool opaque = Brush.Style == bsSolid;
-    if (opaque) FillPolygon(mask, cell, false, cvFill);
-
-    QImage glyphs(mask.Area.size(), QImage::Format_Grayscale8);
-    glyphs.fill(0);
-    {
-        QPainter p(&glyphs);
-        p.setRenderHint(QPainter::Antialiasing, false);
-        p.setRenderHint(QPainter::TextAntialiasing, false);
-        p.setFont(font);
-        p.setPen(Qt::white);
-        p.translate(double(x) - mask.Area.left(), double(y) - mask.Area.top());
-        p.rotate(-(Font.Escapement / 10.0));
-        p.drawText(QPointF(0, fm.ascent()), s);
-    }
-    for (int yy = 0; yy < glyphs.height(); ++yy) {
-        const uchar* g = glyphs.constScanLine(yy);
-        for (int xx = 0; xx < glyphs.width(); ++xx)
-            if (g[xx] >= 128) mask.Mark(mask.Area.left() + xx, mask.Area.top() + yy, cvPen);
-    }
+    auto render = [&](TMask& mask) {
+        if (opaque) FillPolygon(mask, cell, false, cvFill);
+        QImage glyphs(mask.Area.size(), QImage::Format_Grayscale8);
+        glyphs.fill(0);
+        {
+            QPainter p(&glyphs);
+            p.setRenderHint(QPainter::Antialiasing, false);
+            p.setRenderHint(QPainter::TextAntialiasing, false);
+            p.setFont(font);
+            p.setPen(Qt::white);
+            p.translate(double(x) - mask.Area.left(), double(y) - mask.Area.top());
+            p.rotate(-(Font.Escapement / 10.0));
+            p.drawText(QPointF(0, fm.ascent()), s);
+        }
+        for (int yy = 0; yy < glyphs.height(); ++yy) {
+            const uchar* g = glyphs.constScanLine(yy);
+            for (int xx = 0; xx < glyphs.width(); ++xx)
+                if (g[xx] >= 128) mask.Mark(mask.Area.left() + xx, mask.Area.top() + yy, cvPen);
+        }
+    };
     // Text is never combined by the pen mode: the font colour and background are copied.
     TSurface& surface = fig.Surface();
-    if (opaque) surface.FillMask(mask, cvFill, cvPen, surface.MakeInk(Brush.Color, ropCopy));
-    surface.FillMask(mask, cvPen, 0, surface.MakeInk(Font.Color, ropCopy));
+    const TInk background = surface.MakeInk(Brush.Color, ropCopy), ink = surface.MakeInk(Font.Color, ropCopy);
+    fig.Run(render, [&](const TMask& mask) {
+        if (opaque) surface.FillMask(mask, cvFill, cvPen, background);
+        surface.FillMask(mask, cvPen, 0, ink);
+    });
 }
 
 namespace {

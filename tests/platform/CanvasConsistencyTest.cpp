@@ -108,3 +108,37 @@ TEST(CanvasConsistencyTest, PaletteBitmapsKeepValidIndices)
             for (int x = 0; x < 31; ++x) ASSERT_LT(b.GetPixelIndex(x, y), 6) << f;
     }
 }
+
+TEST(CanvasConsistencyTest, WideFiguresDrawnInBandsMatchNarrowOnes)
+{
+    // A figure wider than about 1600 pixels (for this height) is drawn in bands of rows; a narrow clip region makes
+    // it one band. Both must agree, in particular on the rows where bands meet.
+    const int w = 1800, h = 640;
+    const std::vector<TOperation> ops{
+        [](TCanvas& c) { c.Ellipse(-3, 5, 1790, 630); },
+        [](TCanvas& c) { c.Pen.Width = 6, c.Pen.Mode = pmXor, c.Brush.Color = clRed, c.Ellipse(10, -20, 1750, 600); },
+        [](TCanvas& c) { c.Pen.Width = 3, c.Brush.Style = bsDiagCross, c.Pie(0, 0, 1800, 640, 1800, 640, 0, 0); },
+        [](TCanvas& c) { c.Pen.Style = psDashDot, c.Brush.Color = clBlue, c.Rectangle(5, 5, 1795, 635); },
+        [](TCanvas& c) { c.Polygon({{0, 0}, {1799, 320}, {0, 639}, {900, 320}}); },
+        [](TCanvas& c) { c.Pen.Width = 9, c.Polyline({{0, 630}, {900, 3}, {1799, 630}}); },
+        [](TCanvas& c) {
+            c.Font.Height = 400, c.Font.Escapement = 300, c.Brush.Color = clYellow;
+            c.TextOut(100, 630, "Wide");
+        },
+    };
+    const TBitmap blank = WhiteBitmap(w, h);
+    for (std::size_t k = 0; k < ops.size(); ++k) {
+        TBitmap whole(blank);
+        ops[k](whole.Canvas());
+        for (int strip : {0, 1000}) {
+            TBitmap narrow(blank);
+            narrow.Canvas().SetClipRegion(QRegion(strip, 0, 200, h));
+            ops[k](narrow.Canvas());
+            for (int y = 0; y < h; ++y) {
+                const std::uint8_t* a = whole.ScanLine(y) + 3 * strip;
+                const std::uint8_t* b = narrow.ScanLine(y) + 3 * strip;
+                ASSERT_TRUE(std::equal(a, a + 3 * 200, b)) << "figure " << k << " strip " << strip << " row " << y;
+            }
+        }
+    }
+}
