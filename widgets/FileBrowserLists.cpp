@@ -55,7 +55,8 @@ bool MatchesFileMask(const std::string& name, const std::string& mask)
         std::size_t end = mask.find(';', start);
         if (end == std::string::npos) end = mask.size();
         std::string pattern = mask.substr(start, end - start);
-        if (!pattern.empty() && MatchesPattern(name, pattern)) return true;
+        // "*.*" stands for every file, with or without an extension.
+        if (pattern == "*.*" || (!pattern.empty() && MatchesPattern(name, pattern))) return true;
         start = end + 1;
     }
     return false;

@@ -9,7 +9,8 @@
 // The file browser's three linked lists: the drive list drives the directory list, which drives the
 // file list. Folders are given without a trailing "/" (except the root).
 
-// True when the file name matches one of the ";"-separated patterns ("*" and "?"), ignoring case.
+// True when the file name matches one of the ";"-separated patterns ("*" and "?"), ignoring case;
+// "*.*" matches every name.
 bool MatchesFileMask(const std::string& name, const std::string& mask);
 // Absolute, normalized, without a trailing "/" except for the root.
 std::string NormalFolder(const std::string& folder);

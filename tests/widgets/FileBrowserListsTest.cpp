@@ -21,6 +21,7 @@ TEST(FileMask, MatchesWithoutRegardToCase)
     EXPECT_FALSE(MatchesFileMask("abc", "a?"));
     EXPECT_TRUE(MatchesFileMask("x.tar.gz", "*.*.gz"));
     EXPECT_FALSE(MatchesFileMask("anything", ""));
+    EXPECT_TRUE(MatchesFileMask("README", "*.*"));
     // Backtracking over many stars stays quick.
     EXPECT_FALSE(MatchesFileMask(std::string(5000, 'a'), "*a*a*a*a*a*b"));
 }
