@@ -195,7 +195,7 @@ void TvekPagedFile::OpenFile(const std::string& fileName, const std::string& use
     userName_ = userName;
     password_ = password;
     open_ = true;
-    cache_.clear();
+    cacheLength_ = 0;
     freeHint_ = 0;
     stamp_ = 0;
 }
@@ -289,13 +289,14 @@ bool TvekPagedFile::LockedByOther(std::uint8_t lockSlot) const
 const unsigned char* TvekPagedFile::PageBytes(std::uint32_t offset)
 {
     const std::int64_t end = std::int64_t(offset) + pageSize_;
-    if (cache_.empty() || offset < cacheStart_ || end > cacheStart_ + std::int64_t(cache_.size())) {
+    if (cacheLength_ == 0 || offset < cacheStart_ || end > cacheStart_ + std::int64_t(cacheLength_)) {
         const std::size_t block = std::max<std::size_t>(pageSize_, kCacheBytes / pageSize_ * pageSize_);
-        cache_.assign(block, 0);
+        if (cache_.size() < block) cache_.resize(block);
         cacheStart_ = offset;
         const std::size_t got = file_.ReadAt(offset, cache_.data(), block);
         // Past the end of the file a page reads as zeros: a free page with a blank body.
-        cache_.resize(std::max<std::size_t>(got, pageSize_));
+        if (got < pageSize_) std::memset(cache_.data() + got, 0, pageSize_ - got);
+        cacheLength_ = std::max<std::size_t>(got, pageSize_);
     }
     return cache_.data() + (offset - cacheStart_);
 }
@@ -308,7 +309,7 @@ void TvekPagedFile::WritePage(std::uint32_t offset, const TPageHeader& header, c
     header.Write(page.data());
     if (bodyLength > 0)
         std::memcpy(page.data() + TPageHeader::Size, body, std::min<std::size_t>(bodyLength, pageSize_ - TPageHeader::Size));
-    cache_.clear();
+    cacheLength_ = 0;
     try {
         file_.WriteAt(offset, page.data(), page.size());
     } catch (const EvekFileError& e) {
@@ -420,7 +421,7 @@ void TvekPagedFile::BeginWrite()
         --writeDepth_;
         throw EvekPageError("can not write: " + fileName_ + " is busy");
     }
-    cache_.clear();
+    cacheLength_ = 0;
     if (file_.ChangeStamp() != stamp_) freeHint_ = 0; // someone else wrote: search from the start
 }
 
@@ -428,7 +429,7 @@ void TvekPagedFile::EndWrite()
 {
     if (--writeDepth_ > 0) return;
     stamp_ = file_.ChangeStamp();
-    cache_.clear();
+    cacheLength_ = 0;
     file_.Unlock(kWriteLock, 1);
 }
 
@@ -452,7 +453,7 @@ void TvekPagedFile::LockRecord(std::uint32_t offset)
     lockHeader_.Lock = slot_;
     unsigned char raw[TPageHeader::Size];
     lockHeader_.Write(raw);
-    cache_.clear();
+    cacheLength_ = 0;
     file_.WriteAt(offset, raw, sizeof raw);
 }
 
@@ -466,7 +467,7 @@ void TvekPagedFile::ClearRecordList()
             lockHeader_.Lock = 0;
             unsigned char raw[TPageHeader::Size];
             lockHeader_.Write(raw);
-            cache_.clear();
+            cacheLength_ = 0;
             file_.WriteAt(offset, raw, sizeof raw);
         }
     }
@@ -491,7 +492,7 @@ void TvekPagedFile::SelectRecords(const std::string& filter, bool lock)
             } else if (!file_.Lock(kWriteLock, 1, false, kWriteWaitMs)) {
                 throw EvekPageError("can not read: " + fileName_ + " is busy");
             }
-            cache_.clear();
+            cacheLength_ = 0;
         },
         [&] {
             if (lock)

@@ -120,6 +120,7 @@ private:
 
     // Pages read in blocks; dropped whenever the file may have changed.
     std::vector<unsigned char> cache_;
+    std::size_t cacheLength_ = 0; // 0: nothing cached
     std::int64_t cacheStart_ = 0;
     // Every page from the first record page below freeHint_ was in use at the last write of this
     // user; valid while the file's change stamp is the one that write left.
