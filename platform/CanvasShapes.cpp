@@ -52,16 +52,15 @@ bool TDash::On(std::int64_t step) const
     return true;
 }
 
-void PlotLine(TMask& mask, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, bool last,
-              TDash& dash, std::uint8_t bits)
+void PlotLine(TMask& mask, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, TDash& dash,
+              std::uint8_t bits)
 {
     const std::int64_t adx = x1 > x0 ? x1 - x0 : x0 - x1, ady = y1 > y0 ? y1 - y0 : y0 - y1;
     const std::int64_t n = std::max(adx, ady);
-    const std::int64_t count = last ? n + 1 : n;
     // The pattern runs on along the whole segment, drawn or not, so clipping never shifts it.
     const TDash here = dash;
     dash.Position += n;
-    if (count <= 0 || mask.Empty()) return;
+    if (n <= 0 || mask.Empty()) return;
     const bool xMajor = adx >= ady;
     const std::int64_t m0 = xMajor ? x0 : y0, n0 = xMajor ? y0 : x0;
     const int sm = (xMajor ? x1 >= x0 : y1 >= y0) ? 1 : -1;
@@ -74,24 +73,30 @@ void PlotLine(TMask& mask, std::int64_t x0, std::int64_t y0, std::int64_t x1, st
     // Steps whose major coordinate falls inside the mask.
     std::int64_t iLo = sm > 0 ? mLo - m0 : m0 - mHi, iHi = sm > 0 ? mHi - m0 : m0 - mLo;
     iLo = std::max<std::int64_t>(iLo, 0);
-    iHi = std::min<std::int64_t>(iHi, count - 1);
+    iHi = std::min<std::int64_t>(iHi, n - 1);
     if (iLo > iHi) return;
     // The minor offset grows with the step: narrow the range by binary search on it.
     const std::int64_t fLo = sn > 0 ? nLo - n0 : n0 - nHi, fHi = sn > 0 ? nHi - n0 : n0 - nLo;
     std::int64_t lo = iLo, hi = iHi + 1;
     while (lo < hi) {
         std::int64_t mid = lo + (hi - lo) / 2;
-        if (n == 0 || MinorStep(mid, minor, n) >= fLo) hi = mid; else lo = mid + 1;
+        if (MinorStep(mid, minor, n) >= fLo)
+            hi = mid;
+        else
+            lo = mid + 1;
     }
     iLo = lo;
     lo = iLo, hi = iHi + 1;
     while (lo < hi) {
         std::int64_t mid = lo + (hi - lo) / 2;
-        if (n != 0 && MinorStep(mid, minor, n) > fHi) hi = mid; else lo = mid + 1;
+        if (MinorStep(mid, minor, n) > fHi)
+            hi = mid;
+        else
+            lo = mid + 1;
     }
     iHi = lo - 1;
     for (std::int64_t i = iLo; i <= iHi; ++i) {
-        const std::int64_t f = n == 0 ? 0 : MinorStep(i, minor, n);
+        const std::int64_t f = MinorStep(i, minor, n);
         const std::int64_t mj = m0 + sm * i, mn = n0 + sn * f;
         const int x = static_cast<int>(xMajor ? mj : mn), y = static_cast<int>(xMajor ? mn : mj);
         mask.Mark(x, y, here.On(i) ? bits : std::uint8_t(cvGap));

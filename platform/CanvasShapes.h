@@ -21,9 +21,9 @@ struct TDash {
     bool On(std::int64_t step) const;
 };
 
-// One-pixel line from (x0, y0) towards (x1, y1); the last point is drawn only when asked.
-void PlotLine(TMask& mask, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, bool last,
-              TDash& dash, std::uint8_t bits);
+// One-pixel line from (x0, y0) towards (x1, y1), leaving the last point out as GDI does.
+void PlotLine(TMask& mask, std::int64_t x0, std::int64_t y0, std::int64_t x1, std::int64_t y1, TDash& dash,
+              std::uint8_t bits);
 // A band of the given width around a segment between two pixels, with round ends.
 void PlotWideLine(TMask& mask, double x0, double y0, double x1, double y1, int width, std::uint8_t bits);
 

@@ -222,7 +222,7 @@ private:
 };
 
 // Draws the pen along a chain of points (closed: back to the first point as well).
-void PlotChain(TMask& mask, const std::vector<TPoint>& points, bool closed, const TPenShape& pen, bool lastPoint)
+void PlotChain(TMask& mask, const std::vector<TPoint>& points, bool closed, const TPenShape& pen)
 {
     const std::size_t n = points.size();
     if (n == 0) return;
@@ -232,7 +232,7 @@ void PlotChain(TMask& mask, const std::vector<TPoint>& points, bool closed, cons
         const TPoint& p = points[k];
         const TPoint& q = points[(k + 1) % n];
         if (pen.Width == 1)
-            PlotLine(mask, p.X, p.Y, q.X, q.Y, lastPoint && !closed && k + 1 == segments, dash, cvPen);
+            PlotLine(mask, p.X, p.Y, q.X, q.Y, dash, cvPen);
         else
             PlotWideLine(mask, p.X, p.Y, q.X, q.Y, pen.Width, cvPen);
     }
@@ -356,7 +356,7 @@ void TCanvas::Polyline(const std::vector<TPoint>& points)
     const TPenShape pen = PenShapeOf(Pen);
     if (points.empty() || !pen.On || NothingToDraw()) return;
     TFigurePainter fig(*this, PointsExtent(points, pen.Width + 1));
-    fig.Run([&](TMask& mask) { PlotChain(mask, points, false, pen, false); }, false, true);
+    fig.Run([&](TMask& mask) { PlotChain(mask, points, false, pen); }, false, true);
 }
 
 void TCanvas::Polygon(const std::vector<TPoint>& points)
@@ -368,7 +368,7 @@ void TCanvas::Polygon(const std::vector<TPoint>& points)
     fig.Run(
         [&](TMask& mask) {
             if (points.size() >= 3) FillPolygon(mask, centres, PolyFillMode == pfmWinding, cvFill);
-            if (pen.On) PlotChain(mask, points, true, pen, false);
+            if (pen.On) PlotChain(mask, points, true, pen);
         },
         true, pen.On);
 }
@@ -385,7 +385,7 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom)
         fig.Run(
             [&](TMask& mask) {
                 FillRectangle(mask, double(l), double(t), double(r), double(b), cvFill);
-                PlotChain(mask, {{li, ti}, {ri, ti}, {ri, bi}, {li, bi}}, true, pen, false);
+                PlotChain(mask, {{li, ti}, {ri, ti}, {ri, bi}, {li, bi}}, true, pen);
             },
             true, true);
         return;
