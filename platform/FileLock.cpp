@@ -28,10 +28,10 @@ struct flock MakeLock(short type, std::int64_t start, std::int64_t length)
 
 TSharedFile::~TSharedFile() { Close(); }
 
-void TSharedFile::Open(const std::string& fileName, bool create)
+void TSharedFile::Open(const std::string& fileName, bool create, bool truncate)
 {
     Close();
-    const int flags = O_RDWR | O_CLOEXEC | (create ? O_CREAT | O_TRUNC : 0);
+    const int flags = O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0) | (create && truncate ? O_TRUNC : 0);
     fd_ = ::open(fileName.c_str(), flags, 0666);
     if (fd_ < 0) throw EvekFileError("can not open " + fileName + ": " + std::strerror(errno));
     fileName_ = fileName;
@@ -48,6 +48,12 @@ std::int64_t TSharedFile::Size() const
     struct stat st;
     if (::fstat(fd_, &st) != 0) throw EvekFileError("can not read " + fileName_ + ": " + std::strerror(errno));
     return st.st_size;
+}
+
+void TSharedFile::Truncate(std::int64_t size)
+{
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0)
+        throw EvekFileError("can not write " + fileName_ + ": " + std::strerror(errno));
 }
 
 std::uint64_t TSharedFile::ChangeStamp() const

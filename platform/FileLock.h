@@ -12,8 +12,9 @@ public:
     TSharedFile(const TSharedFile&) = delete;
     TSharedFile& operator=(const TSharedFile&) = delete;
 
-    // Opens an existing file (create = false) or creates/truncates it; raises EvekFileError.
-    void Open(const std::string& fileName, bool create);
+    // Opens an existing file (create = false) or creates it, emptying it when truncate is set;
+    // raises EvekFileError.
+    void Open(const std::string& fileName, bool create, bool truncate = true);
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
 
@@ -22,6 +23,7 @@ public:
     std::size_t ReadAt(std::int64_t offset, void* buffer, std::size_t count) const;
     // Writes all count bytes at offset; raises EvekFileError.
     void WriteAt(std::int64_t offset, const void* buffer, std::size_t count);
+    void Truncate(std::int64_t size);
     // A number that changes whenever the file is written by anyone (modification time and size).
     std::uint64_t ChangeStamp() const;
 

@@ -44,9 +44,17 @@ std::string ReadUsersTable(const std::string& usersFile, bool& exists)
     return table;
 }
 
+// Written in place, never emptied first: whoever looks at the table sees whole bytes.
 void WriteUsersTable(const std::string& usersFile, const std::string& table)
 {
-    if (!vektext::WriteTextFile(usersFile, std::string_view(table).substr(0, kUsersSize))) throw EvekPageError("can not write " + usersFile);
+    try {
+        TSharedFile out;
+        out.Open(usersFile, true, false);
+        out.WriteAt(0, table.data(), kUsersSize);
+        out.Truncate(kUsersSize);
+    } catch (const EvekFileError&) {
+        throw EvekPageError("can not write " + usersFile);
+    }
 }
 
 } // namespace

@@ -403,3 +403,29 @@ TEST_F(PagedFileTest, SurvivesMangledFiles)
 }
 
 } // namespace
+
+namespace {
+
+// Users opening and closing at the same time each get a slot of their own, and the last one out
+// removes the table.
+TEST_F(PagedFileTest, ConcurrentOpensShareTheUsersTable)
+{
+    Create();
+    std::vector<pid_t> children;
+    for (int c = 0; c < 4; ++c)
+        children.push_back(Child([&] {
+            for (int i = 0; i < 40; ++i) {
+                TvekPagedFile a, b;
+                a.OpenFile(name, kUser, kPassword);
+                b.OpenFile(name, kUser, kPassword);
+                if (a.Slot() == b.Slot()) return 2;
+                const std::string table = ReadWholeFile(users);
+                if (table.size() != 256 || table[size_t(a.Slot() - 1)] != '1' || table[size_t(b.Slot() - 1)] != '1') return 3;
+            }
+            return 0;
+        }));
+    for (pid_t pid : children) EXPECT_EQ(Wait(pid), 0);
+    EXPECT_FALSE(std::filesystem::exists(users));
+}
+
+} // namespace
