@@ -1,10 +1,8 @@
 #include "app/CommandLine.h"
 
+#include "app/CliImageFiles.h"
 #include "effects/PaintFX.h"
-#include "imaging/ImageIO.h"
-#include "platform/Errors.h"
 #include "platform/TBitmap.h"
-#include "platform/UiServices.h"
 
 #include <charconv>
 #include <cmath>
@@ -149,21 +147,11 @@ int CliFx(const TCliArgs& args)
     const TArgs opArgs(args.begin() + 3, args.end());
     if (opArgs.size() < op->minArgs || opArgs.size() > op->maxArgs)
         throw TCliUsageError{"Wrong number of arguments for " + args[2]};
-    const std::string& source = args[0];
-    const std::string& destination = args[1];
-    if (!CanLoadImageFile(source)) throw EvekImageError("Unknown image file type: \"" + source + "\".");
-    if (!CanSaveImageFile(destination)) throw EvekImageError("Unknown image file type: \"" + destination + "\".");
-
-    TConsoleUi console;
-    TUiScope scope(console);
-    TImageFileSettings settings;
-    TBitmap image;
-    LoadImageFile(source, image, settings);
-    if (image.Empty()) throw EvekImageError("No image was loaded from \"" + source + "\".");
-    TBitmap work(image);
+    TCliImageFiles files(args[0], args[1]);
+    TBitmap work = files.Load();
     work.SetPixelFormat(pf24bit);
     TvekPaintFX fx;
     op->run(fx, work, opArgs);
-    if (!SaveImageFile(destination, work, settings)) throw EvekError("Nothing was written to \"" + destination + "\".");
+    files.Save(work);
     return 0;
 }

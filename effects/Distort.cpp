@@ -19,6 +19,26 @@ long long TruncCoordinate(float& f)
     return static_cast<long long>(f);
 }
 
+// The weights of the two pixels along one axis; a negative coordinate gives its fraction to the
+// first pixel, as the stored results have it.
+void AxisWeights(float f, long long i, float w[2])
+{
+    if (f >= 0) {
+        w[1] = static_cast<float>(static_cast<long double>(f) - i);
+        w[0] = 1 - w[1];
+    } else {
+        w[0] = static_cast<float>(-(static_cast<long double>(f) - i));
+        w[1] = 1 - w[0];
+    }
+}
+
+// Wraps an integer point into 0..n - 1; below zero it lands one short of the plain modulo.
+long long WrapIndex(long long i, int n)
+{
+    if (i < 0) return n - 1 - ((-i) % n);
+    return i > n - 1 ? i % n : i;
+}
+
 // The bilinear sample with wrap shared by FishEye and Twist. Weights, their products and the
 // channel totals are 32-bit floats; every step is computed in extended precision first.
 void SampleBilinear(const TBitmap& src, float fx, float fy, std::uint8_t* out)
@@ -26,28 +46,10 @@ void SampleBilinear(const TBitmap& src, float fx, float fy, std::uint8_t* out)
     const int w = src.Width(), h = src.Height();
     long long ifx = TruncCoordinate(fx), ify = TruncCoordinate(fy);
     float wx[2], wy[2];
-    if (fy >= 0) {
-        wy[1] = static_cast<float>(static_cast<long double>(fy) - ify);
-        wy[0] = 1 - wy[1];
-    } else {
-        wy[0] = static_cast<float>(-(static_cast<long double>(fy) - ify));
-        wy[1] = 1 - wy[0];
-    }
-    if (fx >= 0) {
-        wx[1] = static_cast<float>(static_cast<long double>(fx) - ifx);
-        wx[0] = 1 - wx[1];
-    } else {
-        wx[0] = static_cast<float>(-(static_cast<long double>(fx) - ifx));
-        wx[1] = 1 - wx[0];
-    }
-    if (ifx < 0)
-        ifx = w - 1 - ((-ifx) % w);
-    else if (ifx > w - 1)
-        ifx %= w;
-    if (ify < 0)
-        ify = h - 1 - ((-ify) % h);
-    else if (ify > h - 1)
-        ify %= h;
+    AxisWeights(fx, ifx, wx);
+    AxisWeights(fy, ify, wy);
+    ifx = WrapIndex(ifx, w);
+    ify = WrapIndex(ify, h);
     float total[3] = {0, 0, 0};
     for (int ix = 0; ix < 2; ++ix)
         for (int iy = 0; iy < 2; ++iy) {
