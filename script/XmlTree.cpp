@@ -18,20 +18,28 @@ void SplitPath(const std::string& path, std::string& head, std::string& rest)
     rest = slash == std::string::npos ? std::string() : path.substr(slash + 1);
 }
 
-// Line breaks and tabs become blanks, then the text is trimmed.
-std::string NormalizeToken(std::string_view s)
+// A token: the prefix, then the text with every CR LF and tab made one blank, trimmed.
+std::string MakeToken(const char* prefix, std::string_view s)
 {
-    std::string out;
-    out.reserve(s.size());
+    std::string out(prefix);
+    if (s.find_first_of("\r\t") == std::string_view::npos) {
+        const std::string_view t = TrimView(s);
+        out.append(t.data(), t.size());
+        return out;
+    }
+    std::string blanked;
+    blanked.reserve(s.size());
     for (size_t i = 0; i < s.size(); ++i) {
         if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') {
-            out += ' ';
+            blanked += ' ';
             ++i;
         } else {
-            out += s[i] == '\t' ? ' ' : s[i];
+            blanked += s[i] == '\t' ? ' ' : s[i];
         }
     }
-    return std::string(TrimView(out));
+    const std::string_view t = TrimView(blanked);
+    out.append(t.data(), t.size());
+    return out;
 }
 
 } // namespace
@@ -317,8 +325,8 @@ void TvekXMLTree::Tokenize()
     const size_t n = text.size();
     while (pos < n) {
         const size_t lt = text.find('<', pos);
-        const std::string between = NormalizeToken(std::string_view(text).substr(pos, lt == std::string::npos ? n - pos : lt - pos));
-        if (!between.empty()) tokens.push_back("TX:" + between);
+        std::string between = MakeToken("TX:", std::string_view(text).substr(pos, lt == std::string::npos ? n - pos : lt - pos));
+        if (between.size() > 3) tokens.push_back(std::move(between));
         if (lt == std::string::npos) break;
         if (text.size() - lt >= 9 && UpperCase(std::string_view(text).substr(lt, 9)) == "<![CDATA[") {
             // A section without "]]>" takes the rest of the text.
@@ -338,11 +346,11 @@ void TvekXMLTree::Tokenize()
         }
         const std::string_view tag = std::string_view(text).substr(lt + 1, gt - lt - 1);
         if (!tag.empty() && tag.front() == '/')
-            tokens.push_back("CT:" + NormalizeToken(tag.substr(1)));
+            tokens.push_back(MakeToken("CT:", tag.substr(1)));
         else if (!tag.empty() && tag.back() == '/')
-            tokens.push_back("ET:" + NormalizeToken(tag));
+            tokens.push_back(MakeToken("ET:", tag));
         else
-            tokens.push_back("OT:" + NormalizeToken(tag));
+            tokens.push_back(MakeToken("OT:", tag));
         pos = gt + 1;
     }
     Lines = std::move(tokens);
