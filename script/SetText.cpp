@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -180,9 +181,16 @@ bool ParseFloat(std::string_view s, double& value) { return ParseDoubleText(Trim
 
 bool ReadTextFile(const std::string& fileName, std::string& text)
 {
+    // Folders and devices are not files to read whole.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(fileName, ec)) return false;
     std::ifstream in(fileName, std::ios::binary);
     if (!in) return false;
-    text.assign(std::istreambuf_iterator<char>(in), {});
+    try {
+        text.assign(std::istreambuf_iterator<char>(in), {});
+    } catch (const std::exception&) {
+        return false;
+    }
     return !in.bad();
 }
 
