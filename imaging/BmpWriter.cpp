@@ -2,6 +2,7 @@
 
 #include "imaging/ImageIO.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -25,7 +26,12 @@ std::vector<std::uint8_t> EncodeBmp(const TBitmap& source)
     const TPixelFormat format = source.PixelFormat();
     const int bits = format == pf15bit ? 16 : source.BitsPerPixel();
     const bool bitfields = format == pf16bit;
-    const std::size_t paletteCount = bits <= 8 ? source.Palette().size() : 0;
+    // A palette image always stores its entries; one without a palette shows black, so it gets a
+    // black one rather than a count of 0, which would mean "all 2^bits entries follow".
+    const std::size_t paletteCount =
+        bits <= 8 ? (source.Palette().empty() ? std::size_t(1) << bits
+                                              : std::min(source.Palette().size(), std::size_t(1) << bits))
+                  : 0;
     const std::size_t headerBytes = 14 + 40 + (bitfields ? 12 : 0) + paletteCount * 4;
     const std::size_t rowBytes = static_cast<std::size_t>(source.RowBytes());
     const std::size_t imageBytes = rowBytes * static_cast<std::size_t>(source.Height());
@@ -54,7 +60,7 @@ std::vector<std::uint8_t> EncodeBmp(const TBitmap& source)
         Put32(out, 0x001F);
     }
     for (std::size_t i = 0; i < paletteCount; ++i) {
-        const TRGBQuad& q = source.Palette()[i];
+        const TRGBQuad q = i < source.Palette().size() ? source.Palette()[i] : TRGBQuad{};
         out.insert(out.end(), {q.rgbBlue, q.rgbGreen, q.rgbRed, 0});
     }
     // Our rows have the stored layout already; only their order is reversed.

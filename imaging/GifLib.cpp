@@ -12,7 +12,7 @@ namespace {
 {
     const char* text = GifErrorString(code);
     if (code == D_GIF_ERR_READ_FAILED || code == D_GIF_ERR_EOF_TOO_SOON) throw EvekImageError("GIF file is truncated.");
-    throw EvekImageError(std::string("GIF error: ") + (text ? text : "unknown error") + ".");
+    throw EvekImageError(std::string("GIF file is corrupt: ") + (text ? text : "unknown error") + ".");
 }
 
 int ReadFromMemory(GifFileType* gif, GifByteType* buffer, int length)
@@ -126,6 +126,6 @@ TGifColorMap MakeGifColorMap(const GifColorType* colors, int count)
     std::vector<GifColorType> padded(static_cast<std::size_t>(size), GifColorType{0, 0, 0});
     std::copy(colors, colors + count, padded.begin());
     TGifColorMap map(GifMakeMapObject(size, padded.data()));
-    if (!map) throw EvekImageError("GIF error: Failed to allocate required memory.");
+    if (!map) throw EvekImageError("GIF colour map could not be allocated.");
     return map;
 }
