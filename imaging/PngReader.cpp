@@ -7,7 +7,6 @@
 #include <climits>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <zlib.h>
 
 namespace {
@@ -451,7 +450,10 @@ void TPNGImage::LoadFromMemory(const std::uint8_t* p, std::size_t n)
 
 void TPNGImage::LoadFromStream(std::istream& in)
 {
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::uint8_t> bytes;
+    std::vector<char> block(1 << 20);
+    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0)
+        bytes.insert(bytes.end(), block.data(), block.data() + in.gcount());
     LoadFromMemory(bytes.data(), bytes.size());
 }
 
