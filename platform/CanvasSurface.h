@@ -68,7 +68,7 @@ struct TInk {
     std::uint32_t Xor = 0;
     std::array<std::uint8_t, 256> Lut{};
     // An 8 x 8 pattern aligned to the bitmap origin (hatches, the focus rectangle's dots):
-    // only pixels whose bit is set are drawn. Empty means every pixel.
+    // when Patterned, only pixels whose bit is set are drawn.
     std::array<std::uint8_t, 8> Pattern{};
     bool Patterned = false;
 };
