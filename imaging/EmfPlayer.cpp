@@ -16,22 +16,6 @@ namespace {
 
 constexpr std::uint32_t StockObjectFlag = 0x80000000u;
 
-std::vector<double> PointsL(const TRecord& r, std::size_t at, std::size_t count)
-{
-    r.Need(at, count * 8);
-    std::vector<double> xy(count * 2);
-    for (std::size_t i = 0; i < count * 2; ++i) xy[i] = r.I32(at + 4 * i);
-    return xy;
-}
-
-std::vector<double> PointsS(const TRecord& r, std::size_t at, std::size_t count)
-{
-    r.Need(at, count * 4);
-    std::vector<double> xy(count * 2);
-    for (std::size_t i = 0; i < count * 2; ++i) xy[i] = r.I16(at + 2 * i);
-    return xy;
-}
-
 std::string Utf16ToUtf8(const TRecord& r, std::size_t at, std::size_t count)
 {
     r.Need(at, count * 2);
@@ -75,7 +59,7 @@ TBitmap RecordDib(const TRecord& r, std::size_t infoAt)
 void PolyRecord(TPlayer& player, const TRecord& r, std::uint32_t type)
 {
     const bool small = type >= U_EMR_POLYBEZIER16 && type <= U_EMR_POLYPOLYGON16;
-    auto points = [&](std::size_t at, std::size_t count) { return small ? PointsS(r, at, count) : PointsL(r, at, count); };
+    auto points = [&](std::size_t at, std::size_t count) { return ReadPoints(r, at, count, small ? 2 : 4); };
     switch (small ? type - U_EMR_POLYBEZIER16 + U_EMR_POLYBEZIER : type) {
     case U_EMR_POLYGON: {
         auto xy = points(28, r.U32(24));
@@ -128,11 +112,7 @@ void TextRecord(TPlayer& player, const TRecord& r, bool wide)
         text = Utf16ToUtf8(r, offString, count);
     } else {
         r.Need(offString, count);
-        for (std::size_t i = 0; i < count && r.Data()[offString + i]; ++i) {
-            std::uint8_t c = r.Data()[offString + i];
-            if (c < 0x80) text += static_cast<char>(c);
-            else text += static_cast<char>(0xC0 | (c >> 6)), text += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        text = AnsiToUtf8(r.Data() + offString, count);
     }
     player.Text(x, y, text, (options & 2) && !(options & 0x100) ? rect : nullptr);
 }

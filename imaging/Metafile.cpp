@@ -43,6 +43,29 @@ float TRecord::F32(std::size_t at) const
     return std::isfinite(f) ? f : 0.0f;
 }
 
+std::vector<double> ReadPoints(const TRecord& r, std::size_t at, std::size_t count, int coordinateBytes)
+{
+    r.Need(at, count * 2 * coordinateBytes);
+    std::vector<double> xy(count * 2);
+    for (std::size_t i = 0; i < count * 2; ++i)
+        xy[i] = coordinateBytes == 2 ? r.I16(at + 2 * i) : r.I32(at + 4 * i);
+    return xy;
+}
+
+std::string AnsiToUtf8(const std::uint8_t* p, std::size_t n)
+{
+    std::string s;
+    for (std::size_t i = 0; i < n && p[i]; ++i) {
+        if (p[i] < 0x80) {
+            s += static_cast<char>(p[i]);
+        } else {
+            s += static_cast<char>(0xC0 | (p[i] >> 6));
+            s += static_cast<char>(0x80 | (p[i] & 0x3F));
+        }
+    }
+    return s;
+}
+
 namespace {
 
 // Device coordinates are kept well inside int so that hostile extents cannot overflow the canvas.

@@ -38,6 +38,11 @@ private:
 
 [[noreturn]] void Corrupt(const std::string& what);
 
+// count points of two coordinates each, x first, of 2 or 4 bytes a coordinate.
+std::vector<double> ReadPoints(const TRecord& r, std::size_t at, std::size_t count, int coordinateBytes);
+// ANSI text bytes, up to the first zero, as the system's UTF-8.
+std::string AnsiToUtf8(const std::uint8_t* p, std::size_t n);
+
 enum TMapMode { mmText = 1, mmLoMetric, mmHiMetric, mmLoEnglish, mmHiEnglish, mmTwips, mmIsotropic, mmAnisotropic };
 
 // A created GDI object. Palettes, regions and colour spaces only take their slot.

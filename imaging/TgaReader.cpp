@@ -120,6 +120,10 @@ void TTarga::LoadFromBytes(const std::uint8_t* data, std::size_t size)
         std::size_t packets = (static_cast<std::size_t>(w) * ht + 127) / 128;
         if (in.Remaining() < (rle ? packets * (1 + p) : total)) in.Truncated();
     }
+    // A picture without pixel data is blank; a few header bytes must not ask for a huge one.
+    constexpr std::int64_t MaxBlankPixels = std::int64_t(1) << 24;
+    if (kind == tpNone && std::int64_t(w) * ht > MaxBlankPixels)
+        in.Corrupt("no pixel data for a picture of " + std::to_string(w) + " x " + std::to_string(ht));
     TBitmap color(w, ht, pf32bit);
     TBitmap alpha;
     if (includeAlpha_) alpha = TBitmap(w, ht, pf32bit);

@@ -56,8 +56,11 @@ private:
     std::string bytes_;
 };
 
+// Where the writer put the values its directory points at. A palette image has a colour map and
+// one BitsPerSample value in the entry; an RGB image has three values at an offset.
 struct TTiffLayout {
     std::uint32_t XResolution = 0, YResolution = 0, BitsPerSample = 0, Software = 0, Pixels = 0;
+    std::uint32_t ColorMap = 0, ColorMapCount = 0; // no colour map: an RGB image
 };
 
 void PutResolutions(TTiffOut& out, TTiffLayout& at)
@@ -74,6 +77,32 @@ void PutSoftware(TTiffOut& out, TTiffLayout& at)
 {
     at.Software = out.Position();
     out.PutBytes(SoftwareText, sizeof(SoftwareText) - 1);
+}
+
+// The directory after the pixels, its offset patched into the header.
+void PutDirectory(TTiffOut& out, int w, int h, std::size_t rowBytes, const TTiffLayout& at)
+{
+    const bool palette = at.ColorMapCount != 0;
+    const std::uint32_t directory = out.Position();
+    out.Put16(15);
+    out.PutEntry(ttagNewSubfileType, ttypeLong, 1, 0);
+    out.PutSize(ttagImageWidth, w);
+    out.PutSize(ttagImageLength, h);
+    out.PutEntry(ttagBitsPerSample, ttypeShort, palette ? 1 : 3, at.BitsPerSample);
+    out.PutEntry(ttagCompression, ttypeShort, 1, 1);
+    out.PutEntry(ttagPhotometric, ttypeShort, 1, palette ? 3 : 2);
+    out.PutEntry(ttagStripOffsets, ttypeLong, 1, at.Pixels);
+    out.PutEntry(ttagSamplesPerPixel, ttypeShort, 1, palette ? 1 : 3);
+    out.PutEntry(ttagRowsPerStrip, ttypeLong, 1, static_cast<std::uint32_t>(h));
+    out.PutEntry(ttagStripByteCounts, ttypeLong, 1, static_cast<std::uint32_t>(rowBytes * h));
+    out.PutEntry(ttagXResolution, ttypeRational, 1, at.XResolution);
+    out.PutEntry(ttagYResolution, ttypeRational, 1, at.YResolution);
+    if (!palette) out.PutEntry(ttagPlanarConfiguration, ttypeShort, 1, 1);
+    out.PutEntry(ttagResolutionUnit, ttypeShort, 1, 2);
+    out.PutEntry(ttagSoftware, ttypeAscii, sizeof(SoftwareText) - 1, at.Software);
+    if (palette) out.PutEntry(ttagColorMap, ttypeShort, at.ColorMapCount, at.ColorMap);
+    out.Put32(0);
+    out.Patch32(4, directory);
 }
 
 void WritePaletteImage(TTiffOut& out, const TBitmap& bitmap)
@@ -100,25 +129,10 @@ void WritePaletteImage(TTiffOut& out, const TBitmap& bitmap)
     at.Pixels = out.Position();
     for (int y = 0; y < h; ++y) out.PutBytes(bitmap.ScanLine(y), rowBytes);
 
-    const std::uint32_t directory = out.Position();
-    out.Put16(15);
-    out.PutEntry(ttagNewSubfileType, ttypeLong, 1, 0);
-    out.PutSize(ttagImageWidth, w);
-    out.PutSize(ttagImageLength, h);
-    out.PutEntry(ttagBitsPerSample, ttypeShort, 1, static_cast<std::uint32_t>(b));
-    out.PutEntry(ttagCompression, ttypeShort, 1, 1);
-    out.PutEntry(ttagPhotometric, ttypeShort, 1, 3);
-    out.PutEntry(ttagStripOffsets, ttypeLong, 1, at.Pixels);
-    out.PutEntry(ttagSamplesPerPixel, ttypeShort, 1, 1);
-    out.PutEntry(ttagRowsPerStrip, ttypeLong, 1, static_cast<std::uint32_t>(h));
-    out.PutEntry(ttagStripByteCounts, ttypeLong, 1, static_cast<std::uint32_t>(rowBytes * h));
-    out.PutEntry(ttagXResolution, ttypeRational, 1, at.XResolution);
-    out.PutEntry(ttagYResolution, ttypeRational, 1, at.YResolution);
-    out.PutEntry(ttagResolutionUnit, ttypeShort, 1, 2);
-    out.PutEntry(ttagSoftware, ttypeAscii, sizeof(SoftwareText) - 1, at.Software);
-    out.PutEntry(ttagColorMap, ttypeShort, 3 * entries, colorMap);
-    out.Put32(0);
-    out.Patch32(4, directory);
+    at.BitsPerSample = static_cast<std::uint32_t>(b);
+    at.ColorMap = colorMap;
+    at.ColorMapCount = 3 * entries;
+    PutDirectory(out, w, h, rowBytes, at);
 }
 
 void WriteRgbImage(TTiffOut& out, const TBitmap& bitmap)
@@ -145,25 +159,7 @@ void WriteRgbImage(TTiffOut& out, const TBitmap& bitmap)
         out.PutBytes(row.data(), rowBytes);
     }
 
-    const std::uint32_t directory = out.Position();
-    out.Put16(15);
-    out.PutEntry(ttagNewSubfileType, ttypeLong, 1, 0);
-    out.PutSize(ttagImageWidth, w);
-    out.PutSize(ttagImageLength, h);
-    out.PutEntry(ttagBitsPerSample, ttypeShort, 3, at.BitsPerSample);
-    out.PutEntry(ttagCompression, ttypeShort, 1, 1);
-    out.PutEntry(ttagPhotometric, ttypeShort, 1, 2);
-    out.PutEntry(ttagStripOffsets, ttypeLong, 1, at.Pixels);
-    out.PutEntry(ttagSamplesPerPixel, ttypeShort, 1, 3);
-    out.PutEntry(ttagRowsPerStrip, ttypeLong, 1, static_cast<std::uint32_t>(h));
-    out.PutEntry(ttagStripByteCounts, ttypeLong, 1, static_cast<std::uint32_t>(rowBytes * h));
-    out.PutEntry(ttagXResolution, ttypeRational, 1, at.XResolution);
-    out.PutEntry(ttagYResolution, ttypeRational, 1, at.YResolution);
-    out.PutEntry(ttagPlanarConfiguration, ttypeShort, 1, 1);
-    out.PutEntry(ttagResolutionUnit, ttypeShort, 1, 2);
-    out.PutEntry(ttagSoftware, ttypeAscii, sizeof(SoftwareText) - 1, at.Software);
-    out.Put32(0);
-    out.Patch32(4, directory);
+    PutDirectory(out, w, h, rowBytes, at);
 }
 
 } // namespace

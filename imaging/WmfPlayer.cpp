@@ -67,30 +67,6 @@ enum TWmfFunction : std::uint16_t {
     wfCreateRegion = 0x06FF,
 };
 
-// ANSI text bytes as the system's UTF-8.
-std::string Latin1ToUtf8(const std::uint8_t* p, std::size_t n)
-{
-    std::string s;
-    for (std::size_t i = 0; i < n && p[i]; ++i) {
-        if (p[i] < 0x80) {
-            s += static_cast<char>(p[i]);
-        } else {
-            s += static_cast<char>(0xC0 | (p[i] >> 6));
-            s += static_cast<char>(0x80 | (p[i] & 0x3F));
-        }
-    }
-    return s;
-}
-
-// count points of two 16-bit numbers each, x first.
-std::vector<double> Points16(const TRecord& r, std::size_t at, std::size_t count)
-{
-    r.Need(at, count * 4);
-    std::vector<double> xy(count * 2);
-    for (std::size_t i = 0; i < count * 2; ++i) xy[i] = r.I16(at + 2 * i);
-    return xy;
-}
-
 // The DIB that ends a record.
 TBitmap RecordDib(const TRecord& r, std::size_t at)
 {
@@ -206,7 +182,7 @@ void PlayWmf(const std::uint8_t* data, std::size_t size, TBitmap& target)
         case wfPatBlt: player.PatBlt(r.I16(16), r.I16(14), r.I16(12), r.I16(10), r.U32(6)); break;
         case wfPolygon:
         case wfPolyline: {
-            std::vector<double> xy = Points16(r, 8, r.U16(6));
+            std::vector<double> xy = ReadPoints(r, 8, r.U16(6), 2);
             if (function == wfPolygon) player.PolyPolygon(xy, {xy.size() / 2});
             else player.Polyline(xy, false, false);
             break;
@@ -217,13 +193,13 @@ void PlayWmf(const std::uint8_t* data, std::size_t size, TBitmap& target)
             std::vector<std::size_t> counts(polygons);
             std::size_t total = 0;
             for (std::size_t i = 0; i < polygons; ++i) total += counts[i] = r.U16(8 + 2 * i);
-            player.PolyPolygon(Points16(r, 8 + 2 * polygons, total), counts);
+            player.PolyPolygon(ReadPoints(r, 8 + 2 * polygons, total, 2), counts);
             break;
         }
         case wfTextOut: {
             const std::size_t count = r.U16(6), padded = (count + 1) & ~std::size_t(1);
             r.Need(8, padded + 4);
-            player.Text(r.I16(10 + padded), r.I16(8 + padded), Latin1ToUtf8(r.Data() + 8, count), nullptr);
+            player.Text(r.I16(10 + padded), r.I16(8 + padded), AnsiToUtf8(r.Data() + 8, count), nullptr);
             break;
         }
         case wfExtTextOut: {
@@ -238,7 +214,7 @@ void PlayWmf(const std::uint8_t* data, std::size_t size, TBitmap& target)
                 at += 8;
             }
             r.Need(at, count);
-            player.Text(x, y, Latin1ToUtf8(r.Data() + at, count), hasRect && (options & 2) ? rect : nullptr);
+            player.Text(x, y, AnsiToUtf8(r.Data() + at, count), hasRect && (options & 2) ? rect : nullptr);
             break;
         }
         case wfSaveDC: player.SaveDC(); break;
@@ -252,7 +228,7 @@ void PlayWmf(const std::uint8_t* data, std::size_t size, TBitmap& target)
         case wfCreateFontIndirect: {
             r.Need(6, 18);
             std::size_t faceLength = std::min<std::size_t>(32, r.Size() - 24);
-            std::string face = Latin1ToUtf8(r.Data() + 24, faceLength);
+            std::string face = AnsiToUtf8(r.Data() + 24, faceLength);
             player.CreateObjectInFreeSlot(TPlayer::MakeFont(r.I16(6), r.I16(10), r.I16(14), r.Data()[16] != 0,
                                                             r.Data()[17] != 0, r.Data()[18] != 0, face));
             break;

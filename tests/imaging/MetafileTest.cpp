@@ -7,9 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace codectest;
 
 namespace {
+
+// A 2 x 2 24-bit bitmap, bottom-up: top row red, green; bottom row blue, white.
+struct TSmallDib {
+    U_BITMAPINFOHEADER header = bitmapinfoheader_set(2, 2, 1, 24, U_BI_RGB, 16, 0, 0, 0, 0);
+    PU_BITMAPINFO info = bitmapinfo_set(header, nullptr);
+    char pixels[16] = {char(0xFF), 0, 0, char(0xFF), char(0xFF), char(0xFF), 0, 0, // bottom: blue, white
+                       0, 0, char(0xFF), 0, char(0xFF), 0, 0, 0};                   // top: red, green
+    ~TSmallDib() { free(info); }
+};
 
 // An enhanced metafile of 192 x 96 pixels at 96 dpi, written with libuemf's record builders on a
 // reference device of 96 dpi, so that logical units are the target's pixels.
@@ -51,20 +62,17 @@ public:
         emf_free(&et_);
         emf_htable_free(&eht_);
     }
-    EMFHANDLES* Handles() { return eht_; }
+    // The small bitmap stretched over a rectangle of the picture.
+    void StretchDib(int x, int y, int w, int h)
+    {
+        TSmallDib dib;
+        Add(U_EMRSTRETCHDIBITS_set(U_RECTL{x, y, x + w - 1, y + h - 1}, point32_set(x, y), point32_set(w, h), point32_set(0, 0),
+                                   point32_set(2, 2), U_DIB_RGB_COLORS, U_SRCCOPY, dib.info, 16, dib.pixels));
+    }
 
 private:
     EMFTRACK* et_ = nullptr;
     EMFHANDLES* eht_ = nullptr;
-};
-
-// A 2 x 2 24-bit bitmap, bottom-up: top row red, green; bottom row blue, white.
-struct TSmallDib {
-    U_BITMAPINFOHEADER header = bitmapinfoheader_set(2, 2, 1, 24, U_BI_RGB, 16, 0, 0, 0, 0);
-    PU_BITMAPINFO info = bitmapinfo_set(header, nullptr);
-    char pixels[16] = {char(0xFF), 0, 0, char(0xFF), char(0xFF), char(0xFF), 0, 0, // bottom: blue, white
-                       0, 0, char(0xFF), 0, char(0xFF), 0, 0, 0};                   // top: red, green
-    ~TSmallDib() { free(info); }
 };
 
 class MetafileTest : public ::testing::Test {
@@ -97,9 +105,7 @@ TEST_F(MetafileTest, EnhancedMetafileOpensAtItsSizeWithItsDrawing)
         emf.Add(U_EMRRESTOREDC_set(-1));
         emf.Add(U_EMRRECTANGLE_set(U_RECTL{185, 90, 190, 95})); // with the green brush of the restored state
 
-        TSmallDib dib;
-        emf.Add(U_EMRSTRETCHDIBITS_set(U_RECTL{10, 60, 29, 79}, point32_set(10, 60), point32_set(20, 20), point32_set(0, 0),
-                                       point32_set(2, 2), U_DIB_RGB_COLORS, U_SRCCOPY, dib.info, 16, dib.pixels));
+        emf.StretchDib(10, 60, 20, 20);
         emf.Pen(U_RGB(255, 0, 255), U_PS_SOLID, 3);
         emf.Add(U_EMRMOVETOEX_set(point32_set(40, 70)));
         emf.Add(U_EMRLINETO_set(point32_set(90, 70)));
@@ -233,9 +239,7 @@ TEST_F(MetafileTest, DamagedFilesNeverCrash)
         w.Add(U_EMRPOLYBEZIER_set(U_RECTL{0, 0, 90, 90}, 4, points));
         std::uint32_t counts[] = {2, 2};
         w.Add(U_EMRPOLYPOLYGON_set(U_RECTL{0, 0, 90, 90}, 2, counts, 4, points));
-        TSmallDib dib;
-        w.Add(U_EMRSTRETCHDIBITS_set(U_RECTL{0, 0, 9, 9}, point32_set(0, 0), point32_set(9, 9), point32_set(0, 0),
-                                     point32_set(2, 2), U_DIB_RGB_COLORS, U_SRCCOPY, dib.info, 16, dib.pixels));
+        w.StretchDib(0, 0, 9, 9);
         w.Finish();
     }
     std::string damaged = dir.File("damaged.emf");
@@ -243,6 +247,22 @@ TEST_F(MetafileTest, DamagedFilesNeverCrash)
         TBitmap b(1, 1, pf24bit);
         DrawMetafile(p, b);
     });
+}
+
+// Inputs the fuzzer once stopped on play to their end or fail with a clear error.
+TEST_F(MetafileTest, SavedFuzzInputsFailCleanly)
+{
+    auto folder = std::filesystem::path(VISTREL_TEST_DATA).parent_path().parent_path().parent_path() / "fuzz/regressions/metafile";
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        TBitmap b(1, 1, pf8bit);
+        try {
+            DrawMetafile(entry.path().string(), b);
+        } catch (const EvekImageError&) {
+        }
+        ++files;
+    }
+    EXPECT_GT(files, 0);
 }
 
 } // namespace

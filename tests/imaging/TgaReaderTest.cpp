@@ -182,6 +182,7 @@ TEST_F(TgaTest, ShortFilesRaiseAReadErrorAndLeaveTheTargetAlone)
     }
     EXPECT_THROW(LoadTargaFile(dir.File("missing.tga"), target), EvekError);
     EXPECT_THROW(Load(Header(2, 60000, 60000, 24)), EvekImageError);
+    EXPECT_THROW(Load(Header(0, 65535, 65535, 24)), EvekImageError);
 }
 
 TEST_F(TgaTest, DamagedFilesNeverCrash)
@@ -193,6 +194,19 @@ TEST_F(TgaTest, DamagedFilesNeverCrash)
             LoadTargaFile(p, b);
         });
     }
+}
+
+// Inputs the fuzzer once stopped on: each ends in a clear error, quickly.
+TEST_F(TgaTest, SavedFuzzInputsFailCleanly)
+{
+    auto folder = std::filesystem::path(VISTREL_TEST_DATA).parent_path().parent_path().parent_path() / "fuzz/regressions/tga";
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        TBitmap b;
+        EXPECT_THROW(LoadTargaFile(entry.path().string(), b), EvekImageError) << entry.path();
+        ++files;
+    }
+    EXPECT_GT(files, 0);
 }
 
 } // namespace
