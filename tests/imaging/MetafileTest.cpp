@@ -80,6 +80,18 @@ protected:
     TTempDir dir;
 };
 
+// Both test pictures are 192 x 96 pixels and begin with a red rectangle, a blue ellipse and a green
+// triangle at the same places.
+void ExpectFirstShapes(const TBitmap& target, TPixelFormat format)
+{
+    ASSERT_EQ(target.Width(), 192);
+    ASSERT_EQ(target.Height(), 96);
+    EXPECT_EQ(target.PixelFormat(), format);
+    EXPECT_EQ(target.GetPixel(30, 25), clRed);
+    EXPECT_EQ(target.GetPixel(80, 30), clBlue);
+    EXPECT_EQ(target.GetPixel(130, 20), clLime);
+}
+
 TEST_F(MetafileTest, EnhancedMetafileOpensAtItsSizeWithItsDrawing)
 {
     std::string path = dir.File("picture.emf");
@@ -113,12 +125,7 @@ TEST_F(MetafileTest, EnhancedMetafileOpensAtItsSizeWithItsDrawing)
     }
     TBitmap target(5, 5, pf24bit);
     DrawMetafile(path, target);
-    ASSERT_EQ(target.Width(), 192);
-    ASSERT_EQ(target.Height(), 96);
-    EXPECT_EQ(target.PixelFormat(), pf24bit);
-    EXPECT_EQ(target.GetPixel(30, 25), clRed);
-    EXPECT_EQ(target.GetPixel(80, 30), clBlue);
-    EXPECT_EQ(target.GetPixel(130, 20), clLime);
+    ASSERT_NO_FATAL_FAILURE(ExpectFirstShapes(target, pf24bit));
     EXPECT_EQ(target.GetPixel(5, 5), clBlack); // new pixels of the target stay as they were
     EXPECT_EQ(target.GetPixel(170, 10), clYellow);
     EXPECT_EQ(target.GetPixel(187, 92), clLime);
@@ -202,12 +209,7 @@ TEST_F(MetafileTest, PlaceableWindowsMetafileMapsItsWindowOntoThePicture)
 
     TBitmap target(300, 10, pf8bit);
     DrawMetafile(path, target);
-    ASSERT_EQ(target.Width(), 192);
-    ASSERT_EQ(target.Height(), 96);
-    EXPECT_EQ(target.PixelFormat(), pf8bit);
-    EXPECT_EQ(target.GetPixel(30, 25), clRed);
-    EXPECT_EQ(target.GetPixel(80, 30), clBlue);
-    EXPECT_EQ(target.GetPixel(130, 20), clLime);
+    ASSERT_NO_FATAL_FAILURE(ExpectFirstShapes(target, pf8bit));
     EXPECT_EQ(target.GetPixel(15, 75), clLime);   // the ring
     EXPECT_NE(target.GetPixel(30, 75), clLime);   // and its hole
     EXPECT_EQ(target.GetPixel(103, 63), clRed);   // the bitmap's top-left quarter, the DIB source top-down
