@@ -459,9 +459,21 @@ void TPNGImage::LoadFromStream(std::istream& in)
 
 void TPNGImage::LoadFromFile(const std::string& fileName)
 {
-    std::ifstream in(fileName, std::ios::binary);
+    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
     if (!in) throw EvekFileError("Cannot open file \"" + fileName + "\".");
-    LoadFromStream(in);
+    // One read of the known size; a file that is not seekable is read block by block.
+    const std::streamoff size = in.tellg();
+    if (size < 0) {
+        in.clear();
+        in.seekg(0);
+        LoadFromStream(in);
+        return;
+    }
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    LoadFromMemory(bytes.data(), bytes.size());
 }
 
 std::string TPNGImage::ChunkText() const
