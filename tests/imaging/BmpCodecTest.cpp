@@ -91,6 +91,18 @@ TEST(BmpCodecTest, EveryFormatSurvivesItsOwnRoundTripAndImageMagickAgrees)
     }
 }
 
+TEST(BmpCodecTest, APaletteImageWithoutPaletteIsWrittenBlackNotWithAllEntriesImplied)
+{
+    TTempDir dir;
+    TBitmap source = PatternBitmap(6, 3, pf4bit);
+    source.SetPalette({});
+    SaveBmpFile(dir.File("e.bmp"), source);
+    TBitmap back;
+    LoadBmpFile(dir.File("e.bmp"), back);
+    EXPECT_EQ(back.Palette(), std::vector<TRGBQuad>(16));
+    EXPECT_EQ(BitmapRgb(back), BitmapRgb(source));
+}
+
 // A BITMAPINFOHEADER file around given pixel bytes, for layouts no tool writes.
 std::vector<std::uint8_t> MakeBmp(int width, int height, int bits, std::uint32_t compression,
                                   const std::vector<TRGBQuad>& palette, const std::vector<std::uint8_t>& pixels)
