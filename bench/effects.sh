@@ -46,7 +46,7 @@ run_case() {
     vcmd="${vcmd//IN/$w/in.ppm}"
     vcmd="${vcmd//OUT/$w/vips-$name.ppm}"
     # shellcheck disable=SC2086
-    t_vips=$(bench_median vips $vcmd)
+    t_vips=$(printf '%.3f' "$(bench_median vips $vcmd)")
     r_vips=$(bench_ratio "$t_ours" "$t_vips")
     n_vips=$(bench_ratio "$(net "$t_ours" "$base_ours")" "$(net "$t_vips" "$base_vips")")
   fi
