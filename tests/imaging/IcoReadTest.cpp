@@ -129,7 +129,8 @@ TEST(IcoReadTest, ImageMagickIconsDecodeAlike)
     REQUIRE_MAGICK();
     TTempDir dir;
     for (const char* args : {"-size 16x16 gradient:red-blue -type Palette", "-size 24x24 plasma:fractal -seed 2",
-                             "-size 48x48 gradient:red-blue -define icon:auto-resize=16,32,48"}) {
+                             "-size 48x48 gradient:red-blue -define icon:auto-resize=16,32,48",
+                             "-size 256x256 gradient:red-blue"}) { // the last is stored as PNG
         SCOPED_TRACE(args);
         const std::string file = dir.File("i.ico");
         Magick(std::string(args) + " " + Quote(file));
