@@ -329,25 +329,30 @@ TVarOrder VarCompare(const TVariant& a, const TVariant& b)
     return order(x, y);
 }
 
+TDecimalDigits DecimalDigits(double v, int fractionDigits)
+{
+    char buf[64];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, fractionDigits);
+    std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
+    TDecimalDigits out;
+    out.negative = sci[0] == '-';
+    if (out.negative) sci.remove_prefix(1);
+    const std::size_t ePos = sci.find('e');
+    for (char c : sci.substr(0, ePos))
+        if (c != '.') out.digits += c;
+    std::string_view expText = sci.substr(ePos + 1);
+    if (!expText.empty() && expText[0] == '+') expText.remove_prefix(1);
+    std::from_chars(expText.data(), expText.data() + expText.size(), out.exponent);
+    return out;
+}
+
 std::string FormatDouble(double v)
 {
     if (std::isnan(v)) return "NAN";
     if (std::isinf(v)) return v < 0 ? "-INF" : "INF";
     if (v == 0) return "0";
-    char buf[64];
-    auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 14);
-    std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
-    const bool negative = sci[0] == '-';
-    if (negative) sci.remove_prefix(1);
-    const std::size_t ePos = sci.find('e');
-    std::string digits;
-    for (char c : sci.substr(0, ePos))
-        if (c != '.') digits += c;
+    auto [negative, digits, exponent] = DecimalDigits(v, 14);
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    int exponent = 0;
-    std::string_view expText = sci.substr(ePos + 1);
-    if (!expText.empty() && expText[0] == '+') expText.remove_prefix(1);
-    std::from_chars(expText.data(), expText.data() + expText.size(), exponent);
 
     std::string out = negative ? "-" : "";
     if (exponent >= 15 || exponent < -4) {

@@ -90,6 +90,15 @@ TVarOrder VarCompare(const TVariant& a, const TVariant& b);
 
 // Text forms and parsing in the fixed locale.
 std::string FormatDouble(double v); // 15 significant digits, "1E20", "1.5E-7"
+
+// The decimal digits of a finite, non-zero |v| rounded to 1 + fractionDigits significant digits,
+// without the point, and the power of ten of the first digit: the common ground of number texts.
+struct TDecimalDigits {
+    bool negative = false;
+    std::string digits;
+    int exponent = 0;
+};
+TDecimalDigits DecimalDigits(double v, int fractionDigits);
 std::string FormatDate(double days); // yyyy-mm-dd, with " hh:nn:ss" when there is a time of day
 // Strict parsers for whole texts; false when the text is not of the form.
 bool ParseIntText(std::string_view s, int& out);       // optional sign, digits or "$" and hex digits

@@ -1,4 +1,5 @@
 #include "platform/UiServices.h"
+#include "platform/FileMask.h"
 #include "script/ScriptText.h"
 #include "script/VekScript.h"
 #include "script/WordTable.h"
@@ -22,29 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A file mask with "*" and "?", matched without regard to case; "*.*" matches every name.
-bool MaskMatches(std::string_view mask, std::string_view name)
-{
-    if (mask == "*.*") mask = "*";
-    std::size_t m = 0, n = 0, starM = std::string_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (m < mask.size() && (mask[m] == '?' || UpperChar(mask[m]) == UpperChar(name[n]))) {
-            ++m;
-            ++n;
-        } else if (m < mask.size() && mask[m] == '*') {
-            starM = m++;
-            starN = n;
-        } else if (starM != std::string_view::npos) {
-            m = starM + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (m < mask.size() && mask[m] == '*') ++m;
-    return m == mask.size();
-}
-
 // Regular files stand for the entries with the archive attribute.
 void Files(TvekScript& s)
 {
@@ -60,7 +38,7 @@ void Files(TvekScript& s)
         std::error_code typeError;
         if (!it->is_regular_file(typeError)) continue;
         const std::string name = it->path().filename().string();
-        if (MaskMatches(namePattern, name)) names.push_back(name);
+        if (FileMaskMatches(namePattern, name)) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
     std::string list;

@@ -143,19 +143,7 @@ void Crlf(TvekScript& s) { s.Push(TVariant("\r\n")); }
 std::string FormatFixed(double x, int decimals)
 {
     if (!std::isfinite(x)) return FormatDouble(x);
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, x, std::chars_format::scientific, 17);
-    std::string_view sci(buf, static_cast<std::size_t>(res.ptr - buf));
-    const bool negative = sci[0] == '-';
-    if (negative) sci.remove_prefix(1);
-    const std::size_t ePos = sci.find('e');
-    std::string digits;
-    for (char c : sci.substr(0, ePos))
-        if (c != '.') digits += c;
-    int exponent = 0;
-    std::string_view e = sci.substr(ePos + 1);
-    if (e[0] == '+') e.remove_prefix(1);
-    std::from_chars(e.data(), e.data() + e.size(), exponent);
+    const auto [negative, digits, exponent] = DecimalDigits(x, 17);
     // digits[k] has the weight 10^(exponent - k); keep those down to 10^-decimals.
     const int keep = exponent + 1 + decimals;
     std::string kept; // the integer made of the kept digits

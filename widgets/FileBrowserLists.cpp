@@ -1,6 +1,7 @@
 #include "widgets/FileBrowserLists.h"
 
 #include "platform/Errors.h"
+#include "platform/FileMask.h"
 
 #include <QApplication>
 #include <QStorageInfo>
@@ -15,28 +16,6 @@ namespace fs = std::filesystem;
 namespace {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Iterative glob with backtracking to the last "*": linear in practice, no recursion on long names.
-bool MatchesPattern(const std::string& name, const std::string& pattern)
-{
-    std::size_t n = 0, p = 0, star = std::string::npos, mark = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || Lower(pattern[p]) == Lower(name[n]))) {
-            ++n;
-            ++p;
-        } else if (p < pattern.size() && pattern[p] == '*') {
-            star = p++;
-            mark = n;
-        } else if (star != std::string::npos) {
-            p = star + 1;
-            n = ++mark;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
-    return p == pattern.size();
-}
 
 bool LessIgnoringCase(const std::string& a, const std::string& b)
 {
@@ -56,7 +35,7 @@ bool MatchesFileMask(const std::string& name, const std::string& mask)
         if (end == std::string::npos) end = mask.size();
         std::string pattern = mask.substr(start, end - start);
         // "*.*" stands for every file, with or without an extension.
-        if (pattern == "*.*" || (!pattern.empty() && MatchesPattern(name, pattern))) return true;
+        if (!pattern.empty() && FileMaskMatches(pattern, name)) return true;
         start = end + 1;
     }
     return false;
