@@ -32,6 +32,21 @@ void PrintUsage(std::ostream& out)
 
 } // namespace
 
+bool IsHeadlessCommand(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--home") == 0) {
+            ++i;
+            continue;
+        }
+        if (argv[i][0] == '-') return true;
+        for (const auto& s : kSubcommands)
+            if (std::strcmp(argv[i], s.name) == 0) return true;
+        return false;
+    }
+    return false;
+}
+
 int RunCommandLine(int argc, char** argv, std::vector<std::string>& windowFiles)
 {
     std::vector<std::string> args;

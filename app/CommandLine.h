@@ -16,5 +16,8 @@ struct TCliUsageError {
     std::string message;
 };
 
+// True when argv names a subcommand or an option, so the program runs without a window.
+bool IsHeadlessCommand(int argc, char** argv);
+
 // Dispatches argv; returns -1 when the arguments ask for the window instead.
 int RunCommandLine(int argc, char** argv, std::vector<std::string>& windowFiles);

@@ -5,31 +5,25 @@
 
 #include <QGuiApplication>
 
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 namespace {
-bool IsSubcommand(int argc, char** argv)
+// Headless runs keep standard error for the system's own messages: Qt's warnings about the
+// missing display environment would bury them.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--home") == 0) {
-            ++i;
-            continue;
-        }
-        return argv[i][0] == '-' || std::strcmp(argv[i], "info") == 0 || std::strcmp(argv[i], "convert") == 0 ||
-               std::strcmp(argv[i], "fx") == 0 || std::strcmp(argv[i], "run") == 0 ||
-               std::strcmp(argv[i], "batch") == 0;
-    }
-    return false;
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
 }
 } // namespace
 
 int main(int argc, char** argv)
 {
     InitProgramFolder(argv[0]);
-    if (IsSubcommand(argc, argv)) {
+    if (IsHeadlessCommand(argc, argv)) {
         // Headless: fonts and painting still need a Gui application, but no display.
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        qInstallMessageHandler(QuietQtMessages);
         QGuiApplication app(argc, argv);
         std::vector<std::string> files;
         int code = RunCommandLine(argc, argv, files);
