@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -104,7 +105,8 @@ void LoadImageFile(const std::string& fileName, TBitmap& target, TImageFileSetti
         DrawIconFile(fileName, image);
         break;
     }
-    target.Assign(image);
+    // Taking the image is a full assignment; moving spares a copy of the decoded pixels.
+    target = std::move(image);
 }
 
 bool SaveImageFile(const std::string& fileName, TBitmap& source, const TImageFileSettings& settings)

@@ -1,6 +1,8 @@
 #include "imaging/Codecs.h"
 #include "imaging/PngImage.h"
 
+#include <utility>
+
 namespace {
 
 // The keyword of the text chunk a save adds: the PNG format's keyword for a free comment.
@@ -13,7 +15,8 @@ void LoadPngFile(const std::string& fileName, TBitmap& target, std::string& pngT
     TPNGImage png;
     png.LoadFromFile(fileName);
     std::string text = png.ChunkText();
-    target.Assign(png.Bitmap());
+    // The decoded image is handed over whole; the PNG object is discarded.
+    target = std::move(png.Bitmap());
     pngText = std::move(text);
 }
 
@@ -34,7 +37,7 @@ void LoadPngFromMemory(const std::string& bytes, TBitmap& target)
 {
     TPNGImage png;
     png.LoadFromMemory(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    target.Assign(png.Bitmap());
+    target = std::move(png.Bitmap());
 }
 
 std::string SavePngToMemory(const TBitmap& source)
