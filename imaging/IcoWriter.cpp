@@ -2,11 +2,11 @@
 
 #include "effects/PaintFX.h"
 #include "imaging/Codecs.h"
+#include "imaging/ImageIO.h"
 #include "platform/Errors.h"
 #include "platform/UiServices.h"
 
 #include <array>
-#include <fstream>
 
 namespace {
 
@@ -118,12 +118,6 @@ bool SaveIconFile(const std::string& fileName, TBitmap& source)
         source.Assign(resized);
     }
     source.SetPixelFormat(pf8bit);
-    std::string bytes = IconFileBytes(source);
-
-    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-    if (!file) throw EvekFileError("Cannot create file " + fileName);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) throw EvekFileError("Cannot write file " + fileName);
+    WriteImageFileBytes(fileName, IconFileBytes(source));
     return true;
 }

@@ -156,11 +156,11 @@ std::vector<std::uint8_t> ReadImageFileBytes(const std::string& fileName)
     return bytes;
 }
 
-void WriteImageFileBytes(const std::string& fileName, const std::vector<std::uint8_t>& bytes)
+void WriteImageFileBytes(const std::string& fileName, const void* bytes, std::size_t size)
 {
     std::FILE* file = std::fopen(fileName.c_str(), "wb");
     if (!file) RaiseFileError("Cannot create file", fileName, errno);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    const bool written = size == 0 || std::fwrite(bytes, 1, size, file) == size;
     const int error = errno;
     if (std::fclose(file) != 0 || !written) RaiseFileError("Cannot write file", fileName, written ? errno : error);
 }

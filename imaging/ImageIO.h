@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <cstddef>
 #include <vector>
 
 // The save settings that live elsewhere in the window (JPEG optimizer slider, Options and Png menus)
@@ -33,8 +34,17 @@ bool SaveImageFile(const std::string& fileName, TBitmap& source, const TImageFil
 // The whole of a file, for the codecs that decode from memory; a missing or unreadable file raises
 // EvekFileError naming it.
 std::vector<std::uint8_t> ReadImageFileBytes(const std::string& fileName);
-// Creates or truncates the file and writes bytes; failures raise EvekFileError.
-void WriteImageFileBytes(const std::string& fileName, const std::vector<std::uint8_t>& bytes);
+// Creates or truncates the file and writes bytes, encoded beforehand so that a failed encoding
+// leaves no half-written file; failures raise EvekFileError.
+void WriteImageFileBytes(const std::string& fileName, const void* bytes, std::size_t size);
+inline void WriteImageFileBytes(const std::string& fileName, const std::vector<std::uint8_t>& bytes)
+{
+    WriteImageFileBytes(fileName, bytes.data(), bytes.size());
+}
+inline void WriteImageFileBytes(const std::string& fileName, const std::string& bytes)
+{
+    WriteImageFileBytes(fileName, bytes.data(), bytes.size());
+}
 
 // source itself when it is 24 or 32 bits a pixel, else a 24-bit copy of it made in copy: the rows
 // codecs can read directly.

@@ -1,3 +1,4 @@
+#include "imaging/ImageIO.h"
 #include "imaging/PngFilters.h"
 #include "imaging/PngImage.h"
 
@@ -5,7 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
+#include <ostream>
 #include <zlib.h>
 
 namespace {
@@ -299,11 +300,5 @@ void TPNGImage::SaveToStream(std::ostream& out)
 
 void TPNGImage::SaveToFile(const std::string& fileName)
 {
-    // Encoded first, so that a failure leaves no half-written file.
-    std::string bytes = SaveToMemory();
-    std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
-    if (!out) throw EvekFileError("Cannot create file \"" + fileName + "\".");
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) throw EvekFileError("Cannot write file \"" + fileName + "\".");
+    WriteImageFileBytes(fileName, SaveToMemory());
 }

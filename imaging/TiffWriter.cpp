@@ -1,9 +1,9 @@
 #include "imaging/Codecs.h"
+#include "imaging/ImageIO.h"
 #include "imaging/TiffFile.h"
 
 #include "platform/Errors.h"
 
-#include <fstream>
 
 // The writer makes one uncompressed strip in Intel order: a palette image for 1, 4 and 8 bits a pixel,
 // an RGB image for deeper ones, with a fixed directory of fifteen entries written after the pixels.
@@ -191,10 +191,5 @@ std::string EncodeTiff(const TBitmap& source)
 
 void SaveTiffFile(const std::string& fileName, const TBitmap& source)
 {
-    const std::string bytes = EncodeTiff(source);
-    std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-    if (!file) throw EvekFileError("Cannot create file " + fileName);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) throw EvekFileError("Cannot write file " + fileName);
+    WriteImageFileBytes(fileName, EncodeTiff(source));
 }
