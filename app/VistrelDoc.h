@@ -1,4 +1,5 @@
 #pragma once
+#include "crypto/CipherManager.h"
 #include "imaging/ImageIO.h"
 #include "platform/TBitmap.h"
 
@@ -33,6 +34,7 @@ public:
     TBitmap UndoBitmap;
     TBitmap WorkBitmap;
     TImageFileSettings FileSettings;
+    TCipherManager Cipher; // one for the whole run, behind every encrypted file
     std::string batchDir;
     std::vector<std::string> BatchFiles;
     // The colour dialog's custom colours, as the lines of "VistrelCC.txt".

@@ -228,7 +228,8 @@ void TVistrelF::RunCommand(TMenuCommand command)
 void TVistrelF::FormCreate()
 {
     const std::string folder = ProgramFolder();
-    // The cipher manager and the shape controller's menu are set up by their own parts.
+    // The shape controller's menu is set up by its own part.
+    doc_.Cipher.SetAlgorithm("Blowfish");
     doc_.BatchFiles.clear();
     std::error_code ec;
     if (fs::exists(CustomColorsFile(), ec)) doc_.CustomColors = LoadTextLines(CustomColorsFile());
