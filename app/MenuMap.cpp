@@ -13,7 +13,7 @@ const TMenuEntry kMainMenu[] = {
     {1, "RunScript1", "&Run Script....", "F9", &F::RunScript1Click, 0, 0},
     {1, "Capture1", "&Capture...", "", nullptr, 0, 0},
     {1, "Open1", "&Open...", "Ctrl+O", &F::Open1Click, 0, 0},
-    {1, "Overlay1", "O&verlay...", "", nullptr, 0, 0},
+    {1, "Overlay1", "O&verlay...", "", &F::Overlay1Click, 0, 0},
     {1, "SaveAs1", "Save &As...", "", &F::SaveAs1Click, 0, 0},
     {1, "TwainScan1", "&Twain Scan...", "", nullptr, 0, 0},
 
@@ -24,7 +24,7 @@ const TMenuEntry kMainMenu[] = {
     {1, "ResizeHeight1", "Resize &Height...", "", nullptr, 0, 0},
     {1, "CroptoSelection1", "&Crop to Selection", "", nullptr, 0, 0},
     {1, "PaintShape1", "Paint Shape", "F9", nullptr, 0, 0},
-    {1, "PaintOverlay1", "Paint &Overlay", "Shift+F9", nullptr, 0, 0},
+    {1, "PaintOverlay1", "Paint &Overlay", "Shift+F9", &F::PaintOverlay1Click, 0, 0},
     {1, "Turn1", "&Turn", "Ctrl+T", nullptr, 0, 0},
 
     {0, "Options1", "&Options", "", nullptr, 0, 0},
@@ -36,7 +36,7 @@ const TMenuEntry kMainMenu[] = {
     {2, "N16bitspixel1", "&16 bits/pixel", "", nullptr, 0, 0},
     {2, "N24bitspixel1", "&24 bits/pixel", "", nullptr, 0, 0},
     {1, "ViewShape1", "&View Shape", "F3", nullptr, mfCheckable, 0},
-    {1, "ViewOverlay1", "View &Overlay", "F4", nullptr, mfCheckable, 0},
+    {1, "ViewOverlay1", "View &Overlay", "F4", &F::ViewOverlay1Click, mfCheckable, 0},
 
     {0, "Png1", "&Png", "", nullptr, 0, 0},
     {1, "TextChunk1", "Text Chunk", "", nullptr, mfCheckable, 0},
@@ -100,8 +100,8 @@ const TMenuEntry kMainMenu[] = {
     {1, "JPGoptimize1", "&JPG optimize", "", nullptr, 0, 0},
     {1, "BatchSettings1", "Batch &Settings...", "", nullptr, 0, 0},
     {1, "BatchNow1", "&Batch Now!", "", nullptr, 0, 0},
-    {1, "previewtiled1", "preview tiled", "F2", nullptr, 0, 0},
-    {1, "previewtransparent1", "preview transparent", "Ctrl+F2", nullptr, 0, 0},
+    {1, "previewtiled1", "preview tiled", "F2", &F::previewtiled1Click, 0, 0},
+    {1, "previewtransparent1", "preview transparent", "Ctrl+F2", &F::previewtransparent1Click, 0, 0},
     {1, "EffectSettings1", "Effect Settings", "", nullptr, 0, 0},
     {2, "ButtonizeDepth1", "Buttonize Depth...", "", nullptr, 0, 0},
     {2, "Buttonizeweight1", "Buttonize weight...", "", nullptr, 0, 0},

@@ -129,7 +129,8 @@ bool TPictureBox::eventFilter(QObject* watched, QEvent* event)
     } else if (watched == Surface() && event->type() == QEvent::ChildAdded) {
         // The surface grows with whatever it holds.
         static_cast<QChildEvent*>(event)->child()->installEventFilter(this);
-    } else if (event->type() == QEvent::Resize && watched != Surface()) {
+    } else if ((event->type() == QEvent::Resize || event->type() == QEvent::Move) && watched != Surface()) {
+        // A dragged overlay or shape may leave the picture; the surface grows to let it be reached.
         FitSurface();
     }
     return QScrollArea::eventFilter(watched, event);

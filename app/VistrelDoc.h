@@ -72,6 +72,19 @@ public:
     void About() const;
     void OnTheWeb();
 
+    // A new overlay picture from a file, transparent in the colour of its bottom-left pixel whatever
+    // the file itself marked transparent. Load errors leave the caller's overlay as it was.
+    TBitmap LoadOverlay(const std::string& fileName);
+    // Draws the overlay, without its transparent colour, onto the working image with its top-left
+    // at (left, top) in the image; no undo copy.
+    void PaintOverlay(const TBitmap& overlay, int left, int top);
+    // Like PaintOverlay after an undo copy, first widening the image to the overlay's right and
+    // bottom edge where the overlay hangs over them.
+    void GlueOverlay(const TBitmap& overlay, int left, int top);
+    // Write the working image and a small page into the program folder and open the page.
+    void PreviewTiled();
+    void PreviewTransparent();
+
 private:
     TVistrelView& view_;
 };

@@ -1,5 +1,6 @@
 #include "app/VistrelF.h"
 
+#include "app/OverlayView.h"
 #include "app/PictureView.h"
 #include "platform/Errors.h"
 #include "platform/IniFile32.h"
@@ -83,20 +84,12 @@ void TVistrelF::BuildLayout()
     files = new TFileListBox;
     files->setObjectName("files");
     files->SetMask(kFileMask);
-    auto* overlay = new QAction("&Overlay", files);
-    overlay->setObjectName("Overlay2");
-    overlay->setEnabled(false);
-    files->addAction(overlay);
-    files->setContextMenuPolicy(Qt::ActionsContextMenu);
-    actions_["Overlay2"] = overlay;
 
     box = new TPictureBox;
     box->setObjectName("box");
     Image1 = new TPictureView(box->Surface());
     Image1->setObjectName("Image1");
-    Image2 = new QLabel(box->Surface());
-    Image2->setObjectName("Image2");
-    Image2->hide();
+    BuildOverlay();
 
     // The panels may be dragged down to one pixel, never collapsed away.
     Splitter1 = new QSplitter(Qt::Vertical);

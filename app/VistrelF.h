@@ -20,6 +20,7 @@ class TDirectoryListBox;
 class TDriveComboBox;
 class TFileListBox;
 class TPictureBox;
+class TOverlayView;
 class TPictureView;
 class TvekDirectories;
 class TvekScript;
@@ -57,6 +58,16 @@ public:
     void Contents1Click();
     void About1Click();
     void ontheWeb1Click();
+    // Overlay and preview commands.
+    void Overlay1Click();
+    void Overlay2Click();
+    void ViewOverlay1Click();
+    void PaintOverlay1Click();
+    void Glue1Click();
+    void previewtiled1Click();
+    void previewtransparent1Click();
+    // Loads a file as the overlay and shows it.
+    void LoadOverlay(const std::string& fileName);
     // The file list's double-click: the selected file becomes the working image.
     void filesDblClick();
     // A file named on the command line or dropped on the picture area.
@@ -82,7 +93,7 @@ public:
     QSplitter* Splitter2 = nullptr; // between the browser and the picture area
     TPictureBox* box = nullptr;
     TPictureView* Image1 = nullptr;
-    QLabel* Image2 = nullptr;
+    TOverlayView* Image2 = nullptr;
     QToolBar* ShapePanel = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel[2] = {nullptr, nullptr};
@@ -93,6 +104,7 @@ protected:
 private:
     void BuildLayout();
     void BuildMenus();
+    void BuildOverlay();
     void FormCreate();
     void WriteSettings();
 
