@@ -22,6 +22,7 @@ const TSubcommand kSubcommands[] = {
     {"convert", CliConvert, "convert SRC DST [--quality N]  load SRC and save it as DST (format by extension)"},
     {"fx", CliFx, "fx SRC DST OPERATION [ARG...]  run one effect on SRC and save DST"},
     {"run", CliRun, "run SCRIPT [IMAGE] [--param NAME=VALUE]... [--timeout S]  run a script"},
+    {"gif", CliGif, "gif SRC DST [--palette CHOICE] [--dither CHOICE] [--bits N] [--transparent]  reduce SRC to a palette and save DST as GIF"},
 };
 
 void PrintUsage(std::ostream& out)

@@ -96,7 +96,7 @@ const TMenuEntry kMainMenu[] = {
     {1, "Seamless1", "Seamless", "", nullptr, 0, 0},
 
     {0, "Tools1", "&Tools", "", nullptr, 0, 0},
-    {1, "GIFoptimize1", "&GIF optimize", "", nullptr, 0, 0},
+    {1, "GIFoptimize1", "&GIF optimize", "", &F::GIFoptimize1Click, 0, 0},
     {1, "JPGoptimize1", "&JPG optimize", "", nullptr, 0, 0},
     {1, "BatchSettings1", "Batch &Settings...", "", nullptr, 0, 0},
     {1, "BatchNow1", "&Batch Now!", "", nullptr, 0, 0},

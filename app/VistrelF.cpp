@@ -1,6 +1,7 @@
 #include "app/VistrelF.h"
 
 #include "app/OverlayView.h"
+#include "app/PainterReduceF.h"
 #include "app/PictureView.h"
 #include "platform/Errors.h"
 #include "platform/IniFile32.h"
@@ -74,6 +75,7 @@ TVistrelF::TVistrelF(TUiServices* ui, QWidget* parent)
     BuildLayout();
     BuildMenus();
     FormCreate();
+    PainterReduceF = std::make_unique<TPainterReduceF>();
 }
 
 TVistrelF::~TVistrelF() { FormDestroy(); }
@@ -335,6 +337,17 @@ void TVistrelF::RefreshFiles1Click() { RefreshFiles(); }
 void TVistrelF::Contents1Click() { doc_.HelpContents(); }
 void TVistrelF::About1Click() { doc_.About(); }
 void TVistrelF::ontheWeb1Click() { doc_.OnTheWeb(); }
+
+void TVistrelF::GIFoptimize1Click()
+{
+    // The optimizer works on true colour; the change stays in the working image, without an undo copy.
+    doc_.Picture.SetPixelFormat(pf24bit);
+    PictureChanged();
+    PainterReduceF->SetBitmap(doc_.Picture);
+    PainterReduceF->show();
+    PainterReduceF->raise();
+    PainterReduceF->activateWindow();
+}
 
 void TVistrelF::filesDblClick()
 {

@@ -19,6 +19,7 @@ class QToolBar;
 class TDirectoryListBox;
 class TDriveComboBox;
 class TFileListBox;
+class TPainterReduceF;
 class TPictureBox;
 class TOverlayView;
 class TPictureView;
@@ -69,6 +70,7 @@ public:
     void previewtransparent1Click();
     // Loads a file as the overlay and shows it.
     void LoadOverlay(const std::string& fileName);
+    void GIFoptimize1Click();
     // The file list's double-click: the selected file becomes the working image.
     void filesDblClick();
     // A file named on the command line or dropped on the picture area.
@@ -98,6 +100,9 @@ public:
     QToolBar* ShapePanel = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel[2] = {nullptr, nullptr};
+
+    // The tool windows, created with the main window and kept for the whole run.
+    std::unique_ptr<TPainterReduceF> PainterReduceF;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
