@@ -13,9 +13,11 @@
 
 class QAction;
 class QLabel;
+class QProgressDialog;
 class QSplitter;
 class QStatusBar;
 class QToolBar;
+class TBatchF;
 class TDirectoryListBox;
 class TDriveComboBox;
 class TFileListBox;
@@ -71,6 +73,8 @@ public:
     // Loads a file as the overlay and shows it.
     void LoadOverlay(const std::string& fileName);
     void GIFoptimize1Click();
+    void BatchSettings1Click();
+    void BatchNow1Click();
     // The file list's double-click: the selected file becomes the working image.
     void filesDblClick();
     // A file named on the command line or dropped on the picture area.
@@ -81,6 +85,8 @@ public:
     void RefreshFiles() override;
     void ShellOpen(const std::string& target) override;
     void EnableUndo() override;
+    void ShowStatus(const std::string& text) override;
+    bool BatchProgress(std::size_t done, std::size_t count) override;
     // Makes the browser show a folder; a folder that is gone leaves it as it was.
     void ShowFolder(const std::string& folder);
 
@@ -103,6 +109,7 @@ public:
 
     // The tool windows, created with the main window and kept for the whole run.
     std::unique_ptr<TPainterReduceF> PainterReduceF;
+    TBatchF* BatchF = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -121,6 +128,7 @@ private:
     TUiScope uiScope_;
     std::unique_ptr<TvekScript> vekScript1;
     std::map<std::string, QAction*> actions_;
+    std::unique_ptr<QProgressDialog> batchProgress_;
     bool startMaximized_ = false;
     bool destroyed_ = false;
 };
