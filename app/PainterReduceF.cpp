@@ -235,6 +235,8 @@ void TPainterReduceF::ReadChoices()
 void TPainterReduceF::Progress(TGifProgressStage stage, int percent)
 {
     ProgressBar1->setValue(stage == psEnding ? 0 : percent);
+    // The work runs on the GUI thread, so the bar is painted at once rather than by the event loop.
+    ProgressBar1->repaint();
 }
 
 void TPainterReduceF::ConvertClick()
