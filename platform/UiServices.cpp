@@ -25,6 +25,9 @@ TUiServices& Ui() { return g_current ? *g_current : DefaultConsole(); }
 
 void SetUi(TUiServices* services) { g_current = services; }
 
+TWorkScope::TWorkScope(const std::string& caption) : ui_(Ui()) { ui_.BeginWork(caption); }
+TWorkScope::~TWorkScope() { ui_.EndWork(); }
+
 TUiScope::TUiScope(TUiServices& services) : previous_(g_current) { g_current = &services; }
 TUiScope::~TUiScope() { g_current = previous_; }
 
@@ -130,9 +133,9 @@ std::vector<std::string> TScriptedUi::Messages(const std::string& kind) const
     return out;
 }
 
-bool TScriptedUi::Take(const std::string& kind, const std::string& text, std::string& answer)
+bool TScriptedUi::Take(const std::string& kind, const std::string& text, std::string& answer, const std::string& start)
 {
-    Log.push_back({kind, text});
+    Log.push_back({kind, text, start});
     if (Answers.empty()) {
         ++Unanswered;
         return false;
@@ -161,7 +164,7 @@ int TScriptedUi::AskYesNoCancel(const std::string& question)
 bool TScriptedUi::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
 {
     std::string a;
-    if (!Take("input", prompt, a)) return false;
+    if (!Take("input", prompt, a, value)) return false;
     value = a;
     return true;
 }
@@ -177,7 +180,7 @@ bool TScriptedUi::AskPassword(const std::string& caption, std::string& password)
 bool TScriptedUi::OpenFileDialog(const std::string& filter, std::string& fileName)
 {
     std::string a;
-    if (!Take("open", filter, a)) return false;
+    if (!Take("open", filter, a, fileName)) return false;
     fileName = a;
     return true;
 }
@@ -185,7 +188,7 @@ bool TScriptedUi::OpenFileDialog(const std::string& filter, std::string& fileNam
 bool TScriptedUi::SaveFileDialog(const std::string& filter, std::string& fileName)
 {
     std::string a;
-    if (!Take("save", filter, a)) return false;
+    if (!Take("save", filter, a, fileName)) return false;
     fileName = a;
     return true;
 }
@@ -193,7 +196,7 @@ bool TScriptedUi::SaveFileDialog(const std::string& filter, std::string& fileNam
 bool TScriptedUi::SelectFolder(const std::string& caption, std::string& folder)
 {
     std::string a;
-    if (!Take("folder", caption, a)) return false;
+    if (!Take("folder", caption, a, folder)) return false;
     folder = a;
     return true;
 }
@@ -215,3 +218,17 @@ bool TScriptedUi::PickFont(std::string& name, int&, int&, TColor&)
 }
 
 void TScriptedUi::Say(const std::string& text) { Log.push_back({"say", text}); }
+
+void TScriptedUi::BeginWork(const std::string& caption)
+{
+    ++WorkDepth;
+    if (!caption.empty()) WorkCaptions.push_back(caption);
+}
+
+bool TScriptedUi::KeepAlive()
+{
+    ++KeepAliveCalls;
+    return CancelWorkAfter < 0 || KeepAliveCalls <= CancelWorkAfter;
+}
+
+void TScriptedUi::EndWork() { --WorkDepth; }
