@@ -234,6 +234,7 @@ void TQtUiServices::EndWork()
     if (work_.empty()) return;
     work_.pop_back();
     if (!work_.empty()) return;
+    if (progress_) QApplication::restoreOverrideCursor(); // the box's own ordinary cursor
     delete progress_;
     QApplication::restoreOverrideCursor();
 }
@@ -250,8 +251,8 @@ void TQtUiServices::ShowProgress()
         progress_->setAutoClose(false);
         progress_->setAutoReset(false);
         progress_->setMinimumDuration(0);
-        // The box's own buttons want the ordinary cursor.
-        progress_->setCursor(Qt::ArrowCursor);
+        // The box tells that the window is busy; its Cancel wants the ordinary cursor.
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
         progress_->show();
     }
     progress_->setLabelText(caption);

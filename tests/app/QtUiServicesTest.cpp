@@ -57,6 +57,7 @@ TEST(QtUiServices, WorkShowsABusyCursorAndAfterAWhileAProgressBoxWithCancel)
     ASSERT_NE(ui.Progress(), nullptr);
     EXPECT_EQ(ui.Progress()->labelText(), "Running long.vek");
     EXPECT_TRUE(ui.Progress()->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::ArrowCursor) << "Cancel is clicked with the ordinary cursor";
 
     ui.Progress()->cancel();
     EXPECT_TRUE(QTest::qWaitFor([&] { return !ui.KeepAlive(); }, 10000));
