@@ -170,18 +170,18 @@ void TvekShape::Paint()
 {
     if (!parentCanvas_ || !visible_) return;
     // On screen the shape stands at (Left, Top) of its parent's surface.
-    TShapeTransform transform{left_, top_, 1.0L, 1.0L};
-    paintCanvas_ = parentCanvas_;
-    PaintShape(*this, *parentCanvas_, transform, true);
-    paintCanvas_ = parentCanvas_;
+    PaintShape(*this, *parentCanvas_, TShapeTransform{left_, top_, 1.0L, 1.0L}, true);
 }
 
 void TvekShape::PaintTo(TCanvas& canvas, int x, int y, long double scaleX, long double scaleY)
 {
-    TShapeTransform transform{x, y, scaleX, scaleY};
+    // Drawing goes back to the parent's canvas however the pass ends.
+    struct TRestore {
+        TvekShape& shape;
+        ~TRestore() { shape.paintCanvas_ = shape.parentCanvas_; }
+    } restore{*this};
     paintCanvas_ = &canvas;
-    PaintShape(*this, canvas, transform, false);
-    paintCanvas_ = parentCanvas_;
+    PaintShape(*this, canvas, TShapeTransform{x, y, scaleX, scaleY}, false);
 }
 
 void TvekShape::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
