@@ -16,3 +16,7 @@ inline void WriteImageFileBytes(const std::string& fileName, const std::vector<s
 {
     WriteImageFileBytes(fileName, bytes.data(), bytes.size());
 }
+inline void WriteImageFileBytes(const std::string& fileName, const std::string& bytes)
+{
+    WriteImageFileBytes(fileName, bytes.data(), bytes.size());
+}

@@ -1,5 +1,6 @@
 #pragma once
 #include "imaging/Codecs.h"
+#include "imaging/ImageFiles.h"
 #include "platform/TBitmap.h"
 
 #include <string>
