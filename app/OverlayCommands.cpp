@@ -1,6 +1,6 @@
 #include "app/VistrelDoc.h"
 
-#include "imaging/GifFile.h"
+#include "imaging/Codecs.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TCanvas.h"
 

@@ -1,4 +1,4 @@
-#include "imaging/BmpFormat.h"
+#include "imaging/Codecs.h"
 #include "platform/Errors.h"
 
 #include <cstddef>

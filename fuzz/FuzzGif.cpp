@@ -1,4 +1,4 @@
-#include "imaging/GifFile.h"
+#include "imaging/Codecs.h"
 #include "platform/Errors.h"
 
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "imaging/IcoReader.h"
+#include "imaging/Codecs.h"
 #include "platform/Errors.h"
 
 #include <cstddef>

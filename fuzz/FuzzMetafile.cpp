@@ -1,4 +1,4 @@
-#include "imaging/MetafilePlayer.h"
+#include "imaging/Codecs.h"
 #include "platform/Errors.h"
 
 #include <QGuiApplication>

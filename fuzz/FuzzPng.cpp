@@ -1,3 +1,4 @@
+#include "imaging/ByteStream.h"
 #include "imaging/PngChunks.h"
 #include "imaging/PngImage.h"
 #include "platform/Errors.h"
@@ -11,8 +12,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     std::vector<std::uint8_t> file(data, data + size);
+    const TByteReader in(file.data(), file.size(), "PNG", TByteOrder::BigEndian);
     for (std::size_t pos = 8; pos + 12 <= file.size();) {
-        std::uint32_t length = (std::uint32_t(file[pos]) << 24) | (file[pos + 1] << 16) | (file[pos + 2] << 8) | file[pos + 3];
+        const std::uint32_t length = in.U32(pos);
         if (length > file.size() - pos - 12) break;
         std::uint32_t crc = ChunkCrc(std::string_view(reinterpret_cast<const char*>(&file[pos + 4]), 4), &file[pos + 8], length);
         for (int i = 0; i < 4; ++i) file[pos + 8 + length + i] = static_cast<std::uint8_t>(crc >> (24 - 8 * i));

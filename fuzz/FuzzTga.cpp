@@ -1,4 +1,4 @@
-#include "imaging/TgaReader.h"
+#include "imaging/Codecs.h"
 #include "platform/Errors.h"
 
 #include <cstddef>
@@ -7,8 +7,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     try {
-        TTarga targa;
-        targa.LoadFromBytes(data, size);
+        TBitmap bmp;
+        DecodeTarga(data, size, bmp);
     } catch (const EvekImageError&) {
     }
     return 0;

@@ -1,4 +1,4 @@
-#include "imaging/TiffFile.h"
+#include "imaging/Codecs.h"
 #include "platform/Errors.h"
 #include "platform/UiServices.h"
 
@@ -9,18 +9,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     TScriptedUi ui; // the readers' messages are recorded, not printed
     TUiScope scope(ui);
-    TFileTiff file;
-    file.SetBytes(std::vector<std::uint8_t>(data, data + size));
     try {
         TBitmap page;
-        DecodeTiff(file, page);
+        DecodeTiff(data, size, page, "fuzz.tif");
         // What we read we must write, and read again as the same picture.
         if (static_cast<std::int64_t>(page.Width()) * page.Height() <= 1 << 20) {
-            std::string bytes = EncodeTiff(page);
-            TFileTiff again;
-            again.SetBytes(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
+            const TImageBytes bytes = EncodeTiff(page);
             TBitmap back;
-            DecodeTiff(again, back);
+            DecodeTiff(bytes.data(), bytes.size(), back, "fuzz.tif");
             if (!(back == page)) __builtin_trap();
         }
     } catch (const EvekImageError&) {

@@ -1,6 +1,6 @@
-#include "imaging/BmpFormat.h"
+#include "imaging/Dib.h"
 
-#include "imaging/ImageIO.h"
+#include "imaging/Codecs.h"
 #include "platform/Errors.h"
 
 #include <algorithm>
@@ -132,13 +132,6 @@ void DecodeRle(const TDibHeader& h, TByteReader& in, TBitmap& target)
 
 } // namespace
 
-void TByteReader::Truncated() const { throw EvekImageError(std::string(format_) + " file is truncated."); }
-
-void TByteReader::Corrupt(const std::string& what) const
-{
-    throw EvekImageError(std::string(format_) + " file is corrupt: " + what + ".");
-}
-
 std::int64_t DibRowBytes(std::int64_t width, int bits) { return ((width * bits + 31) / 32) * 4; }
 
 TDibHeader ReadDibHeader(TByteReader& in, bool iconHeight)
@@ -268,10 +261,4 @@ void DecodeBmp(const std::uint8_t* data, std::size_t size, TBitmap& target)
     TBitmap image;
     DecodeDibPixels(header, in, pixelOffset, image);
     target = std::move(image);
-}
-
-void LoadBmpFile(const std::string& fileName, TBitmap& target)
-{
-    const std::vector<std::uint8_t> bytes = ReadImageFileBytes(fileName);
-    DecodeBmp(bytes.data(), bytes.size(), target);
 }

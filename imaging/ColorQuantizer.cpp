@@ -1,6 +1,7 @@
 #include "imaging/ColorQuantizer.h"
 
-#include "imaging/ImageIO.h"
+#include "imaging/ColorReduction.h"
+
 #include "platform/Errors.h"
 
 #include <cassert>

@@ -3,7 +3,6 @@
 #include "imaging/ColorLookup.h"
 #include "imaging/ColorQuantizer.h"
 #include "imaging/Ditherers.h"
-#include "imaging/ImageIO.h"
 #include "platform/Errors.h"
 
 #include <algorithm>
@@ -199,4 +198,12 @@ TBitmap ReduceBitmapColors(const TBitmap& bitmap, TPaletteChoice choice, TDither
     }
     }
     return result;
+}
+
+const TBitmap& AsTrueColor(const TBitmap& source, TBitmap& copy)
+{
+    if (source.PixelFormat() == pf24bit || source.PixelFormat() == pf32bit) return source;
+    copy = source;
+    copy.SetPixelFormat(pf24bit);
+    return copy;
 }

@@ -47,6 +47,10 @@ inline TBitmap ReduceBitmapColors(const TBitmap& bitmap, const TReductionSetting
                               progress);
 }
 
+// source itself when it is 24 or 32 bits a pixel, else a 24-bit copy of it made in copy: the rows
+// codecs and the reduction can read directly.
+const TBitmap& AsTrueColor(const TBitmap& source, TBitmap& copy);
+
 // Entry 36r + 6g + b = (51r, 51g, 51b) for r, g, b in 0..5.
 const std::vector<TRGBQuad>& Netscape216Palette();
 // Entry i = (i, i, i).

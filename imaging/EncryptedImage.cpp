@@ -3,11 +3,12 @@
 #include "platform/Errors.h"
 
 // Password-protected images arrive with the cipher manager.
-bool LoadEncryptedImageFile(const std::string&, TBitmap&, const std::string&)
+bool DecodeEncryptedImage(const std::uint8_t*, std::size_t, TBitmap&, const std::string&)
 {
     throw EvekImageError("Encrypted image files are not supported yet.");
 }
-bool SaveEncryptedImageFile(const std::string&, const TBitmap&, const std::string&)
+
+std::optional<TImageBytes> EncodeEncryptedImage(const TBitmap&, const std::string&, const TImageFileSettings&)
 {
     throw EvekImageError("Encrypted image files are not supported yet.");
 }

@@ -1,7 +1,5 @@
-#include "imaging/GifFile.h"
-
+#include "imaging/Codecs.h"
 #include "imaging/GifLib.h"
-#include "imaging/ImageIO.h"
 #include "platform/Errors.h"
 
 #include <algorithm>
@@ -80,10 +78,4 @@ void DecodeGif(const std::uint8_t* data, std::size_t size, TBitmap& target)
         target = std::move(screen);
         return;
     }
-}
-
-void LoadGifFile(const std::string& fileName, TBitmap& target)
-{
-    const std::vector<std::uint8_t> bytes = ReadImageFileBytes(fileName);
-    DecodeGif(bytes.data(), bytes.size(), target);
 }

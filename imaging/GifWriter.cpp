@@ -1,8 +1,6 @@
-#include "imaging/GifFile.h"
-
+#include "imaging/Codecs.h"
 #include "imaging/GifImage.h"
 #include "imaging/GifLib.h"
-#include "imaging/ImageIO.h"
 #include "platform/Errors.h"
 
 #include <algorithm>
@@ -125,18 +123,13 @@ std::vector<std::uint8_t> TGIFImage::SaveToBytes() const
     return bytes;
 }
 
-std::vector<std::uint8_t> EncodeGif(const TBitmap& source, bool transparent, const TReductionSettings& reduction)
+TImageBytes EncodeGif(const TBitmap& source, bool transparent, const TReductionSettings& reduction)
 {
     TGIFImage gif(reduction);
     gif.Assign(source);
     gif.OptimizeColorMap();
     if (transparent) gif.AddGraphicControlExtension(true, gif.BottomLeftIndex());
     return gif.SaveToBytes();
-}
-
-void SaveGifFile(const std::string& fileName, const TBitmap& source, bool transparent)
-{
-    WriteImageFileBytes(fileName, EncodeGif(source, transparent));
 }
 
 std::vector<std::uint8_t> EncodeOptimizedGif(const TBitmap& source, const TReductionSettings& reduction,

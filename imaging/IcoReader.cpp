@@ -1,15 +1,8 @@
-#include "imaging/IcoReader.h"
-
-#include "imaging/BmpFormat.h"
 #include "imaging/Codecs.h"
-#include "imaging/ImageIO.h"
+#include "imaging/Dib.h"
 #include "platform/Errors.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
 namespace {
 
@@ -23,11 +16,6 @@ struct TIconEntry {
 
 bool IsPng(const std::uint8_t* p, std::size_t n) { return n >= 8 && std::memcmp(p, "\x89PNG\r\n\x1a\n", 8) == 0; }
 
-std::uint32_t BigEndian32(const std::uint8_t* p)
-{
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
-}
-
 // Size and depth of an entry as its own header tells them.
 void Measure(TIconEntry& e)
 {
@@ -35,7 +23,8 @@ void Measure(TIconEntry& e)
         static constexpr int channels[7] = {1, 0, 3, 1, 2, 0, 4};
         if (e.size < 29 || std::memcmp(e.data + 12, "IHDR", 4) != 0 || e.data[25] > 6 || !channels[e.data[25]])
             throw EvekImageError("Icon file is corrupt: a PNG image has no valid header.");
-        e.pixels = std::int64_t(BigEndian32(e.data + 16)) * BigEndian32(e.data + 20);
+        const TByteReader header(e.data, e.size, "Icon", TByteOrder::BigEndian);
+        e.pixels = std::int64_t(header.U32(16)) * header.U32(20);
         e.bits = e.data[24] * channels[e.data[25]];
         return;
     }
@@ -45,25 +34,10 @@ void Measure(TIconEntry& e)
     e.bits = h.Bits;
 }
 
-// PNG images inside icons go through the PNG codec, which reads files.
 TBitmap DecodePngEntry(const TIconEntry& e)
 {
-    std::string pathText = (std::filesystem::temp_directory_path() / "vistrel-icon-XXXXXX.png").string();
-    char* path = pathText.data();
-    const int fd = mkstemps(path, 4);
-    if (fd < 0) throw EvekImageError("Icon file: no room for its PNG image.");
-    const bool written = write(fd, e.data, e.size) == static_cast<ssize_t>(e.size);
-    close(fd);
     TBitmap image;
-    try {
-        if (!written) throw EvekImageError("Icon file: no room for its PNG image.");
-        std::string text;
-        LoadPngFile(path, image, text);
-    } catch (...) {
-        unlink(path);
-        throw;
-    }
-    unlink(path);
+    DecodePng(e.data, e.size, image);
 
     // Opacity: the PNG's alpha when it came as 32 bits with one, else its transparent colour.
     const bool hasAlpha = image.PixelFormat() == pf32bit && [&] {
@@ -164,10 +138,4 @@ void DrawIcon(const TBitmap& icon, TBitmap& target)
                                 blend(s[0], GetBValue(under))));
         }
     }
-}
-
-void DrawIconFile(const std::string& fileName, TBitmap& target)
-{
-    const std::vector<std::uint8_t> bytes = ReadImageFileBytes(fileName);
-    DrawIcon(DecodeIcon(bytes.data(), bytes.size()), target);
 }

@@ -1,8 +1,6 @@
-#include "imaging/IcoWriter.h"
-
 #include "effects/PaintFX.h"
+#include "imaging/ByteStream.h"
 #include "imaging/Codecs.h"
-#include "imaging/ImageIO.h"
 #include "platform/Errors.h"
 #include "platform/UiServices.h"
 
@@ -19,21 +17,9 @@ constexpr std::size_t MaskRowBytes = (IconSize + 31) / 32 * 4; // 1 bit a pixel,
 constexpr std::uint32_t ColorHeaderSize = 40 + 4 * 256;
 constexpr std::uint32_t ImageOffset = 22;
 
-void Put16(std::string& s, std::uint32_t v)
-{
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>((v >> 8) & 0xFF);
-}
-
-void Put32(std::string& s, std::uint32_t v)
-{
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
-}
-
 } // namespace
 
-std::string IconFileBytes(const TBitmap& source)
+TImageBytes EncodeIcon(const TBitmap& source)
 {
     TBitmap reduced;
     const TBitmap* picture = &source;
@@ -60,53 +46,53 @@ std::string IconFileBytes(const TBitmap& source)
         }
     const TColor transparent = color[(IconSize - 1) * IconSize];
 
-    std::string colorBits(ColorRowBytes * IconSize, '\0');
-    std::string maskBits(MaskRowBytes * IconSize, '\0');
+    std::vector<std::uint8_t> colorBits(ColorRowBytes * IconSize, 0);
+    std::vector<std::uint8_t> maskBits(MaskRowBytes * IconSize, 0);
     for (int y = 0; y < IconSize; ++y) {
         // Rows are stored bottom-up.
-        char* colorRow = colorBits.data() + (IconSize - 1 - y) * ColorRowBytes;
-        char* maskRow = maskBits.data() + (IconSize - 1 - y) * MaskRowBytes;
+        std::uint8_t* colorRow = colorBits.data() + (IconSize - 1 - y) * ColorRowBytes;
+        std::uint8_t* maskRow = maskBits.data() + (IconSize - 1 - y) * MaskRowBytes;
         for (int x = 0; x < IconSize; ++x) {
             TColor c = color[y * IconSize + x];
             if (transparent != clBlack && c == clBlack) c = MarkerColor;
             bool clear = c == transparent;
             bool black = clear || c == clBlack || c == MarkerColor;
-            colorRow[x] = static_cast<char>(black ? blackIndex : index[y * IconSize + x]);
-            if (clear) maskRow[x / 8] = static_cast<char>(maskRow[x / 8] | (0x80 >> (x % 8)));
+            colorRow[x] = black ? blackIndex : index[y * IconSize + x];
+            if (clear) maskRow[x / 8] = static_cast<std::uint8_t>(maskRow[x / 8] | (0x80 >> (x % 8)));
         }
     }
 
-    std::string file;
-    Put16(file, 0); // reserved
-    Put16(file, 1); // icon
-    Put16(file, 1); // one image
-    file += static_cast<char>(IconSize & 0xFF);
-    file += static_cast<char>(IconSize & 0xFF);
-    Put16(file, 1 * 8); // planes x bits a pixel
-    Put16(file, 0);
-    Put16(file, 0);
-    Put32(file, ColorHeaderSize + static_cast<std::uint32_t>(colorBits.size() + maskBits.size()));
-    Put32(file, ImageOffset);
+    TByteWriter file;
+    file.Put16(0); // reserved
+    file.Put16(1); // icon
+    file.Put16(1); // one image
+    file.Put8(IconSize & 0xFF);
+    file.Put8(IconSize & 0xFF);
+    file.Put16(1 * 8); // planes x bits a pixel
+    file.Put16(0);
+    file.Put16(0);
+    file.Put32(ColorHeaderSize + static_cast<std::uint32_t>(colorBits.size() + maskBits.size()));
+    file.Put32(ImageOffset);
 
     // The colour image's header carries the height of colour and mask together.
-    Put32(file, 40);
-    Put32(file, IconSize);
-    Put32(file, 2 * IconSize);
-    Put16(file, 1);
-    Put16(file, 8);
-    Put32(file, 0);
-    Put32(file, static_cast<std::uint32_t>(colorBits.size()));
-    for (int i = 0; i < 4; ++i) Put32(file, 0);
+    file.Put32(40);
+    file.Put32(IconSize);
+    file.Put32(2 * IconSize);
+    file.Put16(1);
+    file.Put16(8);
+    file.Put32(0);
+    file.Put32(static_cast<std::uint32_t>(colorBits.size()));
+    for (int i = 0; i < 4; ++i) file.Put32(0);
     for (const TRGBQuad& q : palette) {
-        file += static_cast<char>(q.rgbBlue);
-        file += static_cast<char>(q.rgbGreen);
-        file += static_cast<char>(q.rgbRed);
-        file += '\0';
+        const std::uint8_t entry[4] = {q.rgbBlue, q.rgbGreen, q.rgbRed, 0};
+        file.PutBytes(entry, 4);
     }
-    return file + colorBits + maskBits;
+    file.PutBytes(colorBits.data(), colorBits.size());
+    file.PutBytes(maskBits.data(), maskBits.size());
+    return file.Take();
 }
 
-bool SaveIconFile(const std::string& fileName, TBitmap& source)
+bool PrepareIconSource(TBitmap& source)
 {
     if (source.Width() != IconSize || source.Height() != IconSize) {
         if (!Ui().AskYesNo("Icon must be 32x32. Resize now?")) return false;
@@ -118,6 +104,5 @@ bool SaveIconFile(const std::string& fileName, TBitmap& source)
         source.Assign(resized);
     }
     source.SetPixelFormat(pf8bit);
-    WriteImageFileBytes(fileName, IconFileBytes(source));
     return true;
 }

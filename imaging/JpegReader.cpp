@@ -1,7 +1,4 @@
-#include "imaging/JpegFile.h"
-
-#include "imaging/ColorReduction.h"
-#include "imaging/ImageIO.h"
+#include "imaging/Codecs.h"
 #include "imaging/JpegLib.h"
 #include "platform/Errors.h"
 
@@ -63,10 +60,4 @@ void DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap& target)
     }
     jpeg.Finish();
     target = std::move(image);
-}
-
-void LoadJpegFile(const std::string& fileName, TBitmap& target)
-{
-    const std::vector<std::uint8_t> bytes = ReadImageFileBytes(fileName);
-    DecodeJpeg(bytes.data(), bytes.size(), target);
 }

@@ -1,6 +1,4 @@
-#include "imaging/JpegFile.h"
-
-#include "imaging/ImageIO.h"
+#include "imaging/Codecs.h"
 #include "imaging/JpegLib.h"
 
 #include <algorithm>
@@ -19,7 +17,7 @@ bool IsGrayPalette(const TBitmap& bmp)
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeJpeg(const TBitmap& source, int quality)
+TImageBytes EncodeJpeg(const TBitmap& source, int quality)
 {
     const bool gray = IsGrayPalette(source);
     // 24- and 32-bit rows go to the library as they are; other formats through a 24-bit copy.
@@ -58,9 +56,4 @@ std::vector<std::uint8_t> EncodeJpeg(const TBitmap& source, int quality)
         jpeg.WriteRows(rows, batch);
     }
     return jpeg.Finish();
-}
-
-void SaveJpegFile(const std::string& fileName, const TBitmap& source, int quality)
-{
-    WriteImageFileBytes(fileName, EncodeJpeg(source, quality));
 }

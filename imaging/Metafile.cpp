@@ -1,6 +1,6 @@
 #include "imaging/MetafilePlayer.h"
 
-#include "imaging/BmpFormat.h"
+#include "imaging/Dib.h"
 #include "imaging/Codecs.h"
 #include "platform/CanvasText.h"
 #include "platform/Errors.h"
@@ -10,30 +10,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace metafile {
 
 void Corrupt(const std::string& what) { throw EvekImageError("Metafile is corrupt: " + what + "."); }
-
-void TRecord::Need(std::size_t offset, std::size_t length) const
-{
-    if (!Has(offset, length)) Corrupt("a record is shorter than its fields");
-}
-
-std::uint16_t TRecord::U16(std::size_t at) const
-{
-    Need(at, 2);
-    return static_cast<std::uint16_t>(data_[at] | (data_[at + 1] << 8));
-}
-
-std::uint32_t TRecord::U32(std::size_t at) const
-{
-    Need(at, 4);
-    return std::uint32_t(data_[at]) | (std::uint32_t(data_[at + 1]) << 8) | (std::uint32_t(data_[at + 2]) << 16) |
-           (std::uint32_t(data_[at + 3]) << 24);
-}
 
 float TRecord::F32(std::size_t at) const
 {
@@ -527,12 +507,4 @@ void DecodeMetafile(const std::uint8_t* data, std::size_t size, TBitmap& target)
     else
         metafile::PlayWmf(data, size, work);
     target.Assign(work);
-}
-
-void DrawMetafile(const std::string& fileName, TBitmap& target)
-{
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) throw EvekFileError("Cannot open file " + fileName);
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    DecodeMetafile(bytes.data(), bytes.size(), target);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "imaging/ByteStream.h"
 #include "platform/TBitmap.h"
 #include "platform/TCanvas.h"
 
@@ -16,24 +17,16 @@
 namespace metafile {
 
 // The bytes of one record; every read is checked against the record's own length.
-class TRecord {
+class TRecord : public TByteReader {
 public:
-    TRecord(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-    std::size_t Size() const { return size_; }
-    const std::uint8_t* Data() const { return data_; }
-    bool Has(std::size_t offset, std::size_t length) const { return offset <= size_ && length <= size_ - offset; }
-    void Need(std::size_t offset, std::size_t length) const;
-    std::uint16_t U16(std::size_t at) const;
-    std::int16_t I16(std::size_t at) const { return static_cast<std::int16_t>(U16(at)); }
-    std::uint32_t U32(std::size_t at) const;
-    std::int32_t I32(std::size_t at) const { return static_cast<std::int32_t>(U32(at)); }
+    TRecord(const std::uint8_t* data, std::size_t size)
+        : TByteReader(data, size, "Metafile", TByteOrder::LittleEndian,
+                      "Metafile is corrupt: a record is shorter than its fields.")
+    {
+    }
     float F32(std::size_t at) const;
     // A COLORREF: red in the lowest byte, like TColor.
     TColor Color(std::size_t at) const { return U32(at) & 0xFFFFFF; }
-
-private:
-    const std::uint8_t* data_;
-    std::size_t size_;
 };
 
 [[noreturn]] void Corrupt(const std::string& what);
@@ -147,6 +140,3 @@ void PlayWmf(const std::uint8_t* data, std::size_t size, TBitmap& target);
 void PlayEmf(const std::uint8_t* data, std::size_t size, TBitmap& target);
 
 } // namespace metafile
-
-// Plays a metafile held in memory: a placeable or plain Windows metafile, or an enhanced one.
-void DecodeMetafile(const std::uint8_t* data, std::size_t size, TBitmap& target);

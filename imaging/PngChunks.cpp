@@ -1,5 +1,7 @@
 #include "imaging/PngChunks.h"
 
+#include "imaging/ByteStream.h"
+
 #include "platform/Errors.h"
 
 #include <algorithm>
@@ -49,8 +51,9 @@ TPngHeader TChunkIHDR::Header() const
     TPngHeader h;
     const auto& d = Data();
     if (d.size() < 13) return h;
-    h.Width = (std::uint32_t(d[0]) << 24) | (std::uint32_t(d[1]) << 16) | (std::uint32_t(d[2]) << 8) | d[3];
-    h.Height = (std::uint32_t(d[4]) << 24) | (std::uint32_t(d[5]) << 16) | (std::uint32_t(d[6]) << 8) | d[7];
+    const TByteReader in(d.data(), d.size(), "PNG", TByteOrder::BigEndian);
+    h.Width = in.U32(0);
+    h.Height = in.U32(4);
     h.BitDepth = d[8];
     h.ColorType = d[9];
     h.CompressionMethod = d[10];
@@ -61,18 +64,18 @@ TPngHeader TChunkIHDR::Header() const
 
 void TChunkIHDR::SetHeader(const TPngHeader& h)
 {
-    Data() = {std::uint8_t(h.Width >> 24),  std::uint8_t(h.Width >> 16),  std::uint8_t(h.Width >> 8),
-              std::uint8_t(h.Width),        std::uint8_t(h.Height >> 24), std::uint8_t(h.Height >> 16),
-              std::uint8_t(h.Height >> 8),  std::uint8_t(h.Height),       h.BitDepth,
-              h.ColorType,                  h.CompressionMethod,          h.FilterMethod,
-              h.InterlaceMethod};
+    TByteWriter out(TByteOrder::BigEndian);
+    out.Put32(h.Width);
+    out.Put32(h.Height);
+    for (std::uint8_t b : {h.BitDepth, h.ColorType, h.CompressionMethod, h.FilterMethod, h.InterlaceMethod}) out.Put8(b);
+    Data() = out.Take();
 }
 
 std::uint32_t TChunkGAMA::Value() const
 {
     const auto& d = Data();
     if (d.size() != 4) return 0;
-    return (std::uint32_t(d[0]) << 24) | (std::uint32_t(d[1]) << 16) | (std::uint32_t(d[2]) << 8) | d[3];
+    return TByteReader(d.data(), d.size(), "PNG", TByteOrder::BigEndian).U32(0);
 }
 
 std::array<std::uint8_t, 256> TChunkGAMA::CorrectionTable() const

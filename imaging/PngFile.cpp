@@ -10,39 +10,24 @@ const char* const kTextKeyword = "Comment";
 
 } // namespace
 
-void LoadPngFile(const std::string& fileName, TBitmap& target, std::string& pngText)
+void DecodePng(const std::uint8_t* data, std::size_t size, TBitmap& target, std::string* text)
 {
     TPNGImage png;
-    png.LoadFromFile(fileName);
-    std::string text = png.ChunkText();
+    png.LoadFromMemory(data, size);
+    if (text) *text = png.ChunkText();
     // The decoded image is handed over whole; the PNG object is discarded.
     target = std::move(png.Bitmap());
-    pngText = std::move(text);
 }
 
-void SavePngFile(const std::string& fileName, const TBitmap& source, bool textOn, const std::string& pngText)
+TImageBytes EncodePng(const TBitmap& source, const std::string& text)
 {
     TPNGImage png;
     png.Assign(source);
-    if (textOn && !pngText.empty()) {
-        auto& text = png.Chunks().Add<TChunkZTXT>();
-        text.SetKeyword(kTextKeyword);
-        text.SetText(pngText);
-        png.Chunks().Move(text, png.Chunks().IndexOfClass<TChunkIEND>());
+    if (!text.empty()) {
+        auto& chunk = png.Chunks().Add<TChunkZTXT>();
+        chunk.SetKeyword(kTextKeyword);
+        chunk.SetText(text);
+        png.Chunks().Move(chunk, png.Chunks().IndexOfClass<TChunkIEND>());
     }
-    png.SaveToFile(fileName);
-}
-
-void LoadPngFromMemory(const std::string& bytes, TBitmap& target)
-{
-    TPNGImage png;
-    png.LoadFromMemory(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-    target = std::move(png.Bitmap());
-}
-
-std::string SavePngToMemory(const TBitmap& source)
-{
-    TPNGImage png;
-    png.Assign(source);
     return png.SaveToMemory();
 }

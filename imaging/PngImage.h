@@ -2,9 +2,10 @@
 #include "imaging/PngChunks.h"
 #include "platform/TBitmap.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <iosfwd>
 #include <string>
+#include <vector>
 
 // A PNG picture: the raster image together with the file's chunk list, so that chunks the codec
 // does not interpret survive a load and a save.
@@ -32,16 +33,13 @@ public:
     void Assign(const TPNGImage& other);
     void Assign(const TBitmap& bitmap) { bitmap_.Assign(bitmap); }
 
-    // A failed load raises EvekImageError, leaves the chunks read so far and keeps the bitmap.
+    // Reads a whole PNG file. A failed load raises EvekImageError, leaves the chunks read so far
+    // and keeps the bitmap.
     void LoadFromMemory(const std::uint8_t* data, std::size_t size);
-    void LoadFromStream(std::istream& in);
-    void LoadFromFile(const std::string& fileName);
 
-    // Saving completes the chunk list (header, palette, transparency, data, end) and rewrites
-    // the header, palette, transparency and data chunks from the bitmap.
-    std::string SaveToMemory();
-    void SaveToStream(std::ostream& out);
-    void SaveToFile(const std::string& fileName);
+    // The bytes of the PNG file. Saving completes the chunk list (header, palette, transparency,
+    // data, end) and rewrites the header, palette, transparency and data chunks from the bitmap.
+    std::vector<std::uint8_t> SaveToMemory();
 
     // The text a load gives the Png menu: the first tEXt's text, then, after a line break, the
     // first zTXt's text.
@@ -56,7 +54,3 @@ private:
     std::uint8_t filterSet_ = DefaultFilterSet;
     bool interlaced_ = false;
 };
-
-// Plain PNG without the Png menu's text, for containers that hold a whole PNG file in memory.
-void LoadPngFromMemory(const std::string& bytes, TBitmap& target);
-std::string SavePngToMemory(const TBitmap& source);

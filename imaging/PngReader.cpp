@@ -1,3 +1,4 @@
+#include "imaging/ByteStream.h"
 #include "imaging/PngFilters.h"
 #include "imaging/PngImage.h"
 
@@ -6,7 +7,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <fstream>
 #include <zlib.h>
 
 namespace {
@@ -33,11 +33,6 @@ const char* const kNoPixels = "The PNG image has no pixels.";
 const char* const kIncomplete = "The image data of the PNG file is incomplete.";
 
 const std::uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
-
-std::uint32_t BigEndian32(const std::uint8_t* p)
-{
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
-}
 
 struct TPass {
     int X0, Y0, Dx, Dy;
@@ -291,18 +286,19 @@ void TChunkTRNS::ApplyToImage(TPngReadState& state) const
 {
     // A transparency chunk that does not fit its image is ignored, as ancillary data may be.
     const auto& d = Data();
+    const TByteReader in(d.data(), d.size(), "PNG", TByteOrder::BigEndian);
     switch (state.Header.ColorType) {
     case 3: state.PaletteAlpha.assign(d.begin(), d.end()); break;
     case 0:
         if (d.size() == 2) {
-            auto v = static_cast<std::uint16_t>((d[0] << 8) | d[1]);
+            const std::uint16_t v = in.U16(0);
             state.TransparentRgb = {v, v, v};
             state.HasTransparentSample = true;
         }
         break;
     case 2:
         if (d.size() == 6) {
-            for (int c = 0; c < 3; ++c) state.TransparentRgb[c] = static_cast<std::uint16_t>((d[2 * c] << 8) | d[2 * c + 1]);
+            for (int c = 0; c < 3; ++c) state.TransparentRgb[c] = in.U16(2 * std::size_t(c));
             state.HasTransparentSample = true;
         }
         break;
@@ -407,19 +403,16 @@ void TPNGImage::LoadFromMemory(const std::uint8_t* p, std::size_t n)
 {
     chunks_.Clear();
     if (n < 8 || std::memcmp(p, kSignature, 8) != 0) throw EvekImageError(kInvalidHeader);
-    std::size_t pos = 8;
+    TByteReader in(p, n, "PNG", TByteOrder::BigEndian, kTruncated);
+    in.Seek(8);
     TChunk* firstData = nullptr;
-    while (pos < n) {
-        if (n - pos < 8) throw EvekImageError(kTruncated);
-        const std::uint32_t length = BigEndian32(p + pos);
-        const std::string_view type(reinterpret_cast<const char*>(p + pos + 4), 4);
-        pos += 8;
+    while (in.Remaining() > 0) {
+        const std::uint32_t length = in.U32();
+        const std::string_view type(reinterpret_cast<const char*>(in.Bytes(4)), 4);
         if (length > 0x7FFFFFFFu) throw EvekImageError(kChunkTooLong);
         if (!TChunkList::IsKnownType(type) && !(type[0] & 0x20)) throw EvekImageError(kUnknownCritical);
-        if (n - pos < std::size_t(length) + 4) throw EvekImageError(kTruncated);
-        const std::uint8_t* data = p + pos;
-        if (BigEndian32(data + length) != ChunkCrc(type, data, length)) throw EvekImageError(kCorrupted);
-        pos += std::size_t(length) + 4;
+        const std::uint8_t* data = in.Bytes(length);
+        if (in.U32() != ChunkCrc(type, data, length)) throw EvekImageError(kCorrupted);
         if (type == TChunkIDAT::Name && firstData) {
             firstData->Data().insert(firstData->Data().end(), data, data + length);
             continue;
@@ -446,34 +439,6 @@ void TPNGImage::LoadFromMemory(const std::uint8_t* p, std::size_t n)
     }
     bitmap_ = std::move(state.Bitmap);
     interlaced_ = h.InterlaceMethod == 1;
-}
-
-void TPNGImage::LoadFromStream(std::istream& in)
-{
-    std::vector<std::uint8_t> bytes;
-    std::vector<char> block(1 << 20);
-    while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0)
-        bytes.insert(bytes.end(), block.data(), block.data() + in.gcount());
-    LoadFromMemory(bytes.data(), bytes.size());
-}
-
-void TPNGImage::LoadFromFile(const std::string& fileName)
-{
-    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
-    if (!in) throw EvekFileError("Cannot open file \"" + fileName + "\".");
-    // One read of the known size; a file that is not seekable is read block by block.
-    const std::streamoff size = in.tellg();
-    if (size < 0) {
-        in.clear();
-        in.seekg(0);
-        LoadFromStream(in);
-        return;
-    }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    LoadFromMemory(bytes.data(), bytes.size());
 }
 
 std::string TPNGImage::ChunkText() const

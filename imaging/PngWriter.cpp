@@ -1,4 +1,4 @@
-#include "imaging/ImageIO.h"
+#include "imaging/ByteStream.h"
 #include "imaging/PngFilters.h"
 #include "imaging/PngImage.h"
 
@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <ostream>
 #include <zlib.h>
 
 namespace {
@@ -14,12 +13,6 @@ namespace {
 const std::uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
 
 bool IsIndexed(TPixelFormat f) { return f == pf1bit || f == pf4bit || f == pf8bit; }
-
-void PutBigEndian32(std::string& out, std::uint32_t v)
-{
-    const char bytes[4] = {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-    out.append(bytes, 4);
-}
 
 // The number of positions whose byte equals each of the four bytes before it: long runs of one
 // byte are what deflate packs best.
@@ -234,7 +227,7 @@ void TPNGImage::Assign(const TPNGImage& other)
     interlaced_ = other.interlaced_;
 }
 
-std::string TPNGImage::SaveToMemory()
+std::vector<std::uint8_t> TPNGImage::SaveToMemory()
 {
     if (bitmap_.Empty()) throw EvekImageError("An empty image cannot be saved as PNG.");
     // Formats the file cannot hold become 24 bits on a copy; 32-bit rows are packed as they go out.
@@ -278,27 +271,16 @@ std::string TPNGImage::SaveToMemory()
     for (int i = 0; gamma && i < 256; ++i) gammaOn |= inverse[i] != i;
     const TPngWriteState state{*src, filterSet_, gammaOn ? &inverse : nullptr};
 
-    std::string out(reinterpret_cast<const char*>(kSignature), 8);
+    TByteWriter out(TByteOrder::BigEndian);
+    out.PutBytes(kSignature, 8);
     for (int i = 0; i < chunks_.Count(); ++i) {
         TChunk& chunk = chunks_.Item(i);
         chunk.PrepareToSave(state);
         const auto& d = chunk.Data();
-        PutBigEndian32(out, static_cast<std::uint32_t>(d.size()));
-        out += chunk.Type();
-        out.append(reinterpret_cast<const char*>(d.data()), d.size());
-        PutBigEndian32(out, ChunkCrc(chunk.Type(), d.data(), d.size()));
+        out.Put32(static_cast<std::uint32_t>(d.size()));
+        out.PutText(chunk.Type());
+        out.PutBytes(d.data(), d.size());
+        out.Put32(ChunkCrc(chunk.Type(), d.data(), d.size()));
     }
-    return out;
-}
-
-void TPNGImage::SaveToStream(std::ostream& out)
-{
-    std::string bytes = SaveToMemory();
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) throw EvekFileError("The PNG image could not be written.");
-}
-
-void TPNGImage::SaveToFile(const std::string& fileName)
-{
-    WriteImageFileBytes(fileName, SaveToMemory());
+    return out.Take();
 }

@@ -1,17 +1,15 @@
 #include "imaging/TgaReader.h"
 
-#include "imaging/BmpFormat.h"
+#include "imaging/ByteStream.h"
 #include "imaging/Codecs.h"
 #include "platform/Errors.h"
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
-#pragma pack(push, 1)
+// The 18 bytes at the start of the file, little-endian.
 struct TTargaHeader {
     std::uint8_t IdLength;
     std::uint8_t ColorMapType;
@@ -26,8 +24,24 @@ struct TTargaHeader {
     std::uint8_t PixelDepth;
     std::uint8_t Descriptor;
 };
-#pragma pack(pop)
-static_assert(sizeof(TTargaHeader) == 18);
+
+TTargaHeader ReadHeader(TByteReader& in)
+{
+    TTargaHeader h;
+    h.IdLength = in.U8();
+    h.ColorMapType = in.U8();
+    h.ImageType = in.U8();
+    h.FirstEntry = in.U16();
+    h.ColorMapLength = in.U16();
+    h.ColorMapEntrySize = in.U8();
+    h.XOrigin = in.U16();
+    h.YOrigin = in.U16();
+    h.Width = in.U16();
+    h.Height = in.U16();
+    h.PixelDepth = in.U8();
+    h.Descriptor = in.U8();
+    return h;
+}
 
 constexpr std::uint8_t DescriptorRightToLeft = 0x10;
 constexpr std::uint8_t DescriptorTopDown = 0x20;
@@ -35,7 +49,7 @@ constexpr std::uint8_t DescriptorTopDown = 0x20;
 // 5-bit colour values spread over 0..248.
 inline std::uint8_t Expand5(unsigned v) { return static_cast<std::uint8_t>((v & 31) * 8); }
 
-inline void Put16Bit(std::uint8_t* dst, const std::uint8_t* src)
+inline void Expand16Bit(std::uint8_t* dst, const std::uint8_t* src)
 {
     unsigned v = src[0] | (src[1] << 8);
     dst[0] = Expand5(v);
@@ -47,19 +61,10 @@ enum TTargaPixels { tpNone, tpIndexed, tp16, tp24, tp32, tpGrey };
 
 } // namespace
 
-void TTarga::LoadFromFile(const std::string& fileName)
-{
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) throw EvekFileError("Cannot open file " + fileName);
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    LoadFromBytes(bytes.data(), bytes.size());
-}
-
 void TTarga::LoadFromBytes(const std::uint8_t* data, std::size_t size)
 {
     TByteReader in(data, size, "Targa");
-    TTargaHeader h;
-    std::memcpy(&h, in.Bytes(sizeof h), sizeof h);
+    const TTargaHeader h = ReadHeader(in);
     identifier_.assign(reinterpret_cast<const char*>(in.Bytes(h.IdLength)), h.IdLength);
 
     // An 8-bit index reaches only the first 256 entries; indices past the map's end are black.
@@ -73,7 +78,7 @@ void TTarga::LoadFromBytes(const std::uint8_t* data, std::size_t size)
             TRGBQuad& q = palette_[i];
             switch (h.ColorMapEntrySize) {
             case 15:
-            case 16: Put16Bit(&q.rgbBlue, e); break;
+            case 16: Expand16Bit(&q.rgbBlue, e); break;
             case 24: q = TRGBQuad{e[0], e[1], e[2], 0}; break;
             case 32: q = TRGBQuad{e[0], e[1], e[2], e[3]}; break;
             default: break;
@@ -169,7 +174,7 @@ void TTarga::LoadFromBytes(const std::uint8_t* data, std::size_t size)
                 }
                 break;
             case tp16:
-                for (int x = 0; x < w; ++x, src += 2, dst += step) Put16Bit(dst, src);
+                for (int x = 0; x < w; ++x, src += 2, dst += step) Expand16Bit(dst, src);
                 break;
             case tp24:
                 for (int x = 0; x < w; ++x, src += 3, dst += step) dst[0] = src[0], dst[1] = src[1], dst[2] = src[2];
@@ -193,9 +198,9 @@ void TTarga::LoadFromBytes(const std::uint8_t* data, std::size_t size)
     alpha_ = std::move(alpha);
 }
 
-void LoadTargaFile(const std::string& fileName, TBitmap& target)
+void DecodeTarga(const std::uint8_t* data, std::size_t size, TBitmap& target)
 {
     TTarga targa;
-    targa.LoadFromFile(fileName);
+    targa.LoadFromBytes(data, size);
     target.Assign(targa.ColorBitmap());
 }

@@ -22,7 +22,6 @@ enum TTargaColorDepthType { cd8bit, cd16bit, cd24bit, cd32bit };
 // its header and fields announce raises EvekImageError("Targa file is truncated.").
 class TTarga {
 public:
-    void LoadFromFile(const std::string& fileName);
     void LoadFromBytes(const std::uint8_t* data, std::size_t size);
 
     const TBitmap& ColorBitmap() const { return color_; }

@@ -6,47 +6,16 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <set>
 
 // ---------------------------------------------------------------------------------------------------------
 // File and page objects
 
-std::uint16_t TFileTiff::Get16(std::uint64_t offset) const
+void TFileTiff::SetBytes(const std::uint8_t* data, std::size_t size)
 {
-    const std::uint8_t* p = bytes_.data() + offset;
-    return intel_ ? static_cast<std::uint16_t>(p[0] | (p[1] << 8)) : static_cast<std::uint16_t>((p[0] << 8) | p[1]);
-}
-
-std::uint32_t TFileTiff::Get32(std::uint64_t offset) const
-{
-    const std::uint8_t* p = bytes_.data() + offset;
-    if (intel_) return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
-    return (std::uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
-
-void TFileTiff::SetFileName(const std::string& fileName)
-{
-    fileName_ = fileName;
-    std::vector<std::uint8_t> bytes;
-    // Only an existing regular file is opened: a name that does not exist must not leave a file behind.
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(fileName, ec)) {
-        std::ifstream in(fileName, std::ios::binary);
-        auto size = std::filesystem::file_size(fileName, ec);
-        // Directory offsets are 32-bit, so nothing past 4 GiB can be addressed.
-        if (in && !ec && size <= 0xFFFFFFFFull) {
-            bytes.resize(static_cast<std::size_t>(size));
-            if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size))) bytes.clear();
-        }
-    }
-    SetBytes(std::move(bytes));
-}
-
-void TFileTiff::SetBytes(std::vector<std::uint8_t> bytes)
-{
-    bytes_ = std::move(bytes);
+    // Directory offsets are 32-bit, so a file past 4 GiB cannot be addressed: it is not valid.
+    if (size > 0xFFFFFFFFull) size = 0;
+    bytes_ = TByteReader(data, size, "TIFF");
     pages_.clear();
     valid_ = false;
     intel_ = true;
@@ -55,13 +24,15 @@ void TFileTiff::SetBytes(std::vector<std::uint8_t> bytes)
 
 void TFileTiff::Parse()
 {
-    if (bytes_.size() < 8) return;
-    if (bytes_[0] == 'I' && bytes_[1] == 'I')
+    if (Size() < 8) return;
+    const std::uint8_t* order = Data();
+    if (order[0] == 'I' && order[1] == 'I')
         intel_ = true;
-    else if (bytes_[0] == 'M' && bytes_[1] == 'M')
+    else if (order[0] == 'M' && order[1] == 'M')
         intel_ = false;
     else
         return;
+    bytes_.SetOrder(intel_ ? TByteOrder::LittleEndian : TByteOrder::BigEndian);
     if (Get16(2) != 42) return;
     valid_ = true;
 
@@ -344,16 +315,10 @@ bool TTiffPageReader::Read(TBitmap& result)
 
 } // namespace
 
-void LoadTiffFile(const std::string& fileName, TBitmap& target)
+void DecodeTiff(const std::uint8_t* data, std::size_t size, TBitmap& target, const std::string& fileName)
 {
     TFileTiff file;
-    file.SetFileName(fileName);
-    DecodeTiff(file, target);
-}
-
-void DecodeTiff(const TFileTiff& file, TBitmap& target)
-{
-    const std::string& fileName = file.FileName();
+    file.SetBytes(data, size);
     // The readers' reasons become the one error of a file that gave nothing; a file that gave a
     // page still tells why its other pages were passed over.
     if (!file.Valid()) throw EvekImageError("<" + fileName + "> is not a valid TIFF file");

@@ -1,4 +1,5 @@
 #pragma once
+#include "imaging/ByteStream.h"
 #include "platform/TBitmap.h"
 
 #include <cstdint>
@@ -7,7 +8,7 @@
 #include <vector>
 
 // The TIFF file and page objects of the reader: the header, the directory chain and each
-// directory's entries and strip table. The file's bytes are held in memory so that every value the
+// directory's entries and strip table, over the file's bytes in memory, so that every value the
 // directories point at is checked against the file's length before it is read.
 
 enum TTiffTag : std::uint16_t {
@@ -76,37 +77,26 @@ public:
     // At most this many directories are followed; the reader looks at no more.
     static constexpr int MaxPages = 256;
 
-    // Reads the file and its directory chain; a missing or unreadable file is simply not valid.
-    void SetFileName(const std::string& fileName);
-    // The same from bytes already in memory.
-    void SetBytes(std::vector<std::uint8_t> bytes);
+    // Reads the header and the directory chain of a file's bytes, which must outlive the object.
+    void SetBytes(const std::uint8_t* data, std::size_t size);
 
-    const std::string& FileName() const { return fileName_; }
     bool Valid() const { return valid_; }
     bool Intel() const { return intel_; }
     int PageCount() const { return static_cast<int>(pages_.size()); }
     const TGraphicTiff* Page(int index) const;
 
-    std::uint64_t Size() const { return bytes_.size(); }
-    const std::uint8_t* Data() const { return bytes_.data(); }
-    // Byte-order aware reads; the caller has checked the range.
-    std::uint16_t Get16(std::uint64_t offset) const;
-    std::uint32_t Get32(std::uint64_t offset) const;
+    std::uint64_t Size() const { return bytes_.Size(); }
+    const std::uint8_t* Data() const { return bytes_.Data(); }
+    // Reads in the file's byte order.
+    std::uint16_t Get16(std::uint64_t offset) const { return bytes_.U16(offset); }
+    std::uint32_t Get32(std::uint64_t offset) const { return bytes_.U32(offset); }
     bool InFile(std::uint64_t offset, std::uint64_t length) const { return offset <= Size() && length <= Size() - offset; }
 
 private:
     void Parse();
 
-    std::string fileName_;
-    std::vector<std::uint8_t> bytes_;
+    TByteReader bytes_{nullptr, 0, "TIFF"};
     std::vector<std::unique_ptr<TGraphicTiff>> pages_;
     bool intel_ = true;
     bool valid_ = false;
 };
-
-// Reads the pages of an open file into target (the last readable page wins). When no page could be
-// read, raises EvekImageError with the readers' reasons; otherwise the reasons pages were passed over
-// are shown as messages. The file name names the file in the messages.
-void DecodeTiff(const TFileTiff& file, TBitmap& target);
-// The bytes of a TIFF file holding the bitmap.
-std::string EncodeTiff(const TBitmap& source);

@@ -1,5 +1,5 @@
+#include "imaging/ByteStream.h"
 #include "imaging/Codecs.h"
-#include "imaging/ImageIO.h"
 #include "imaging/TiffFile.h"
 
 #include "platform/Errors.h"
@@ -14,24 +14,11 @@ constexpr char SoftwareText[] = "Zelmo soft"; // written without its terminator
 constexpr std::uint32_t ResolutionNumerator = 877;
 constexpr std::uint32_t ResolutionDenominator = 10;
 
-class TTiffOut {
+// Intel order, with the directory entries of the templates.
+class TTiffOut : public TByteWriter {
 public:
-    void Put16(std::uint32_t v)
-    {
-        bytes_.push_back(static_cast<char>(v & 0xFF));
-        bytes_.push_back(static_cast<char>((v >> 8) & 0xFF));
-    }
-    void Put32(std::uint32_t v)
-    {
-        Put16(v & 0xFFFF);
-        Put16(v >> 16);
-    }
-    void PutBytes(const void* data, std::size_t length) { bytes_.append(static_cast<const char*>(data), length); }
-    std::uint32_t Position() const { return static_cast<std::uint32_t>(bytes_.size()); }
-    void Patch32(std::uint32_t at, std::uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i) bytes_[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    }
+    // Every offset of the file is 32-bit.
+    std::uint32_t Position() const { return static_cast<std::uint32_t>(TByteWriter::Position()); }
     // An entry whose value sits in the field: SHORT values take its first two bytes.
     void PutEntry(std::uint16_t tag, std::uint16_t type, std::uint32_t count, std::uint32_t value)
     {
@@ -50,10 +37,6 @@ public:
     {
         PutEntry(tag, value > 0xFFFF ? ttypeLong : ttypeShort, 1, static_cast<std::uint32_t>(value));
     }
-    const std::string& Bytes() const { return bytes_; }
-
-private:
-    std::string bytes_;
 };
 
 // Where the writer put the values its directory points at. A palette image has a colour map and
@@ -164,7 +147,7 @@ void WriteRgbImage(TTiffOut& out, const TBitmap& bitmap)
 
 } // namespace
 
-std::string EncodeTiff(const TBitmap& source)
+TImageBytes EncodeTiff(const TBitmap& source)
 {
     // 15- and 16-bit pixels are not bytes per colour; they go through the RGB path as 24 bits.
     TBitmap converted;
@@ -186,10 +169,5 @@ std::string EncodeTiff(const TBitmap& source)
         WritePaletteImage(out, *bitmap);
     else
         WriteRgbImage(out, *bitmap);
-    return out.Bytes();
-}
-
-void SaveTiffFile(const std::string& fileName, const TBitmap& source)
-{
-    WriteImageFileBytes(fileName, EncodeTiff(source));
+    return out.Take();
 }

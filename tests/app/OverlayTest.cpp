@@ -1,7 +1,7 @@
 #include "app/OverlayView.h"
 #include "app/PictureView.h"
 #include "app/VistrelF.h"
-#include "imaging/GifFile.h"
+#include "imaging/Codecs.h"
 #include "imaging/ImageIO.h"
 #include "platform/ProgramFolder.h"
 #include "platform/TCanvas.h"

@@ -1,6 +1,7 @@
 #include "DispatchTestTools.h"
 
-#include "imaging/BmpFormat.h"
+#include "imaging/Codecs.h"
+
 #include "tests/common/TestFiles.h"
 
 #include <cstring>
@@ -39,7 +40,7 @@ TEST_P(BmpFixtureTest, DecodesLikeImageMagickAndRefusesEveryCut)
     Magick(std::string("-size 37x23 ") + f.magickArgs + Quote(file));
 
     TBitmap bmp;
-    LoadBmpFile(file, bmp);
+    LoadFile(file, bmp);
     EXPECT_EQ(bmp.Width(), 37);
     EXPECT_EQ(bmp.Height(), 23);
     EXPECT_EQ(bmp.PixelFormat(), f.format);
@@ -80,9 +81,9 @@ TEST(BmpCodecTest, EveryFormatSurvivesItsOwnRoundTripAndImageMagickAgrees)
         TBitmap source = PatternBitmap(13, 7, format);
         if (format == pf8bit) source.SetPalette(std::vector<TRGBQuad>(200, TRGBQuad{1, 2, 3, 0}));
         const std::string file = dir.File("rt.bmp");
-        SaveBmpFile(file, source);
+        WriteImageFileBytes(file, EncodeBmp(source));
         TBitmap back;
-        LoadBmpFile(file, back);
+        LoadFile(file, back);
         EXPECT_TRUE(back == source);
         EXPECT_EQ(back.Palette(), source.Palette());
         if (HaveMagick() && format != pf8bit) {
@@ -96,9 +97,9 @@ TEST(BmpCodecTest, APaletteImageWithoutPaletteIsWrittenBlackNotWithAllEntriesImp
     TTempDir dir;
     TBitmap source = PatternBitmap(6, 3, pf4bit);
     source.SetPalette({});
-    SaveBmpFile(dir.File("e.bmp"), source);
+    WriteImageFileBytes(dir.File("e.bmp"), EncodeBmp(source));
     TBitmap back;
-    LoadBmpFile(dir.File("e.bmp"), back);
+    LoadFile(dir.File("e.bmp"), back);
     EXPECT_EQ(back.Palette(), std::vector<TRGBQuad>(16));
     EXPECT_EQ(BitmapRgb(back), BitmapRgb(source));
 }

@@ -1,7 +1,7 @@
 #include "DispatchTestTools.h"
 
-#include "imaging/BmpFormat.h"
-#include "imaging/JpegFile.h"
+#include "imaging/Codecs.h"
+
 #include "tests/common/TestFiles.h"
 
 #include <filesystem>
@@ -40,7 +40,7 @@ TEST(CliTest, InfoPrintsWidthHeightAndBits)
     for (auto [format, bits] : {std::pair{pf8bit, 8}, {pf15bit, 15}, {pf24bit, 24}, {pf1bit, 1}}) {
         TBitmap converted(bmp);
         converted.SetPixelFormat(format);
-        SaveBmpFile(dir.File("i.bmp"), converted);
+        WriteImageFileBytes(dir.File("i.bmp"), EncodeBmp(converted));
         const TRun run = Vistrel(dir, "info " + Quote(dir.File("i.bmp")));
         EXPECT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(run.out, "37 23 " + std::to_string(bits) + "\n");
@@ -50,7 +50,7 @@ TEST(CliTest, InfoPrintsWidthHeightAndBits)
 TEST(CliTest, InfoWithNothingLoadedIsAnErrorWithoutASize)
 {
     TTempDir dir;
-    SaveBmpFile(dir.File("real.dat"), Picture(4, 4));
+    WriteImageFileBytes(dir.File("real.dat"), EncodeBmp(Picture(4, 4)));
     for (const std::string& name : {dir.File("real.dat"), dir.File("missing.bmp"), dir.File("missing.xyz")}) {
         const TRun run = Vistrel(dir, "info " + Quote(name));
         EXPECT_EQ(run.status, 1) << name;
@@ -69,7 +69,7 @@ TEST(CliTest, ConvertCarriesTheQualityAndChecksIt)
 {
     REQUIRE_MAGICK();
     TTempDir dir;
-    SaveBmpFile(dir.File("s.bmp"), Picture(40, 30));
+    WriteImageFileBytes(dir.File("s.bmp"), EncodeBmp(Picture(40, 30)));
     TRun run = Vistrel(dir, "convert " + Quote(dir.File("s.bmp")) + " " + Quote(dir.File("d.jpg")) + " --quality 23");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Identify("%Q", dir.File("d.jpg")), "23");
@@ -90,17 +90,17 @@ TEST(CliTest, ConvertBetweenFormatsAndFailsWhenNothingLoads)
 {
     TTempDir dir;
     const TBitmap source = Picture(21, 13);
-    SaveBmpFile(dir.File("s.bmp"), source);
+    WriteImageFileBytes(dir.File("s.bmp"), EncodeBmp(source));
     TRun run = Vistrel(dir, "convert " + Quote(dir.File("s.bmp")) + " " + Quote(dir.File("d.gif")));
     ASSERT_EQ(run.status, 0) << run.err;
     run = Vistrel(dir, "convert " + Quote(dir.File("d.gif")) + " " + Quote(dir.File("d.BMP")));
     ASSERT_EQ(run.status, 0) << run.err;
     TBitmap back;
-    LoadBmpFile(dir.File("d.BMP"), back);
+    LoadFile(dir.File("d.BMP"), back);
     EXPECT_EQ(back.PixelFormat(), pf8bit);
     EXPECT_EQ(back.Width(), 21);
 
-    SaveBmpFile(dir.File("s.dat"), source);
+    WriteImageFileBytes(dir.File("s.dat"), EncodeBmp(source));
     run = Vistrel(dir, "convert " + Quote(dir.File("s.dat")) + " " + Quote(dir.File("x.bmp")));
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(std::filesystem::exists(dir.File("x.bmp")));

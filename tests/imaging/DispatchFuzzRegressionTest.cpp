@@ -1,9 +1,7 @@
 #include "DispatchTestTools.h"
 
-#include "imaging/BmpFormat.h"
-#include "imaging/GifFile.h"
-#include "imaging/IcoReader.h"
-#include "imaging/JpegFile.h"
+#include "imaging/Codecs.h"
+
 #include "tests/common/TestFiles.h"
 
 #include <filesystem>

@@ -1,6 +1,7 @@
 #include "DispatchTestTools.h"
 
-#include "imaging/BmpFormat.h"
+#include "imaging/Codecs.h"
+
 #include "imaging/ImageIO.h"
 #include "platform/UiServices.h"
 #include "tests/common/TestFiles.h"
@@ -76,7 +77,7 @@ TEST(DispatchTest, UnknownExtensionsLoadAndWriteNothing)
         EXPECT_FALSE(std::filesystem::exists(dir.File(name))) << name;
     }
     // A real bitmap under a name the tables do not know is not read.
-    SaveBmpFile(dir.File("real.dat"), Sample());
+    WriteImageFileBytes(dir.File("real.dat"), EncodeBmp(Sample()));
     TBitmap target(2, 2, pf8bit);
     const TBitmap before(target);
     LoadImageFile(dir.File("real.dat"), target, settings);
@@ -93,7 +94,7 @@ TEST(DispatchTest, AFailingReaderLeavesTheTargetAsItWas)
     TImageFileSettings settings;
     settings.PngText = "kept";
     const std::string good = ReadWholeFile([&] {
-        SaveBmpFile(dir.File("g.bmp"), Sample());
+        WriteImageFileBytes(dir.File("g.bmp"), EncodeBmp(Sample()));
         return dir.File("g.bmp");
     }());
     WriteWholeFile(dir.File("cut.bmp"), good.substr(0, good.size() / 2));
@@ -117,7 +118,7 @@ TEST(DispatchTest, TakingAnImageCopiesEverything)
     TTempDir dir;
     TImageFileSettings settings;
     const TBitmap source = Sample(pf4bit);
-    SaveBmpFile(dir.File("s.bmp"), source);
+    WriteImageFileBytes(dir.File("s.bmp"), EncodeBmp(source));
     TBitmap target(100, 3, pf32bit);
     target.SetTransparent(true);
     LoadImageFile(dir.File("s.bmp"), target, settings);

@@ -1,6 +1,8 @@
 #pragma once
 // Helpers shared by the codec tests: ImageMagick as the independent decoder of fixtures it writes
 // itself, and pixel comparison.
+#include "imaging/ImageFiles.h"
+#include "imaging/ImageIO.h"
 #include "platform/Errors.h"
 #include "platform/TBitmap.h"
 
@@ -11,6 +13,16 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+// Loads through the dispatch, as Open does; pngText receives what a PNG gives the Png menu.
+inline void LoadFile(const std::string& fileName, TBitmap& target, std::string* pngText = nullptr)
+{
+    TImageFileSettings settings;
+    LoadImageFile(fileName, target, settings);
+    if (pngText) *pngText = settings.PngText;
+}
+
+inline std::string AsString(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 inline bool HaveMagick()
 {

@@ -1,7 +1,8 @@
 #include "DispatchTestTools.h"
 
+#include "imaging/Codecs.h"
+
 #include "imaging/ColorReduction.h"
-#include "imaging/GifFile.h"
 #include "imaging/GifImage.h"
 #include "imaging/ImageIO.h"
 #include "tests/common/TestFiles.h"
@@ -79,7 +80,7 @@ TEST(GifCodecTest, FirstFrameSitsOnItsScreenWithItsOwnColoursInterlacedOrNot)
         SCOPED_TRACE(interlace);
         WriteFramedGif(dir.File("f.gif"), 12, 20, 3, 2, 5, 17, interlace);
         TBitmap bmp;
-        LoadGifFile(dir.File("f.gif"), bmp);
+        LoadFile(dir.File("f.gif"), bmp);
         ASSERT_EQ(bmp.Width(), 12);
         ASSERT_EQ(bmp.Height(), 20);
         ASSERT_EQ(bmp.PixelFormat(), pf8bit);
@@ -96,7 +97,7 @@ TEST(GifCodecTest, FirstFrameSitsOnItsScreenWithItsOwnColoursInterlacedOrNot)
     // A frame reaching past its screen widens the picture.
     WriteFramedGif(dir.File("w.gif"), 4, 4, 2, 1, 6, 5, false);
     TBitmap bmp;
-    LoadGifFile(dir.File("w.gif"), bmp);
+    LoadFile(dir.File("w.gif"), bmp);
     EXPECT_EQ(bmp.Width(), 8);
     EXPECT_EQ(bmp.Height(), 6);
     EXPECT_EQ(bmp.GetPixelIndex(7, 5), (4 * 6 + 5) % 8);
@@ -112,7 +113,7 @@ TEST(GifCodecTest, DecodesImageMagickFilesAndRefusesEveryCut)
         const std::string file = dir.File("m.gif");
         Magick(std::string("-size 37x23 ") + args + " " + Quote(file));
         TBitmap bmp;
-        LoadGifFile(file, bmp);
+        LoadFile(file, bmp);
         EXPECT_EQ(bmp.PixelFormat(), pf8bit);
         EXPECT_EQ(MaxDifference(BitmapRgb(bmp), MagickPixels(file)), 0);
         // Only the trailer after the first image may go.
@@ -134,19 +135,19 @@ TEST(GifCodecTest, TransparentIndexIsTheBottomLeftPixelAfterTheColourMapOptimiza
         for (int x = 0; x < 16; ++x) source.SetPixelIndex(x, y, (x + y * 5) % 16);
     source.SetPixelIndex(0, 3, 7);
 
-    SaveGifFile(dir.File("t.gif"), source, true);
+    WriteImageFileBytes(dir.File("t.gif"), EncodeGif(source, true));
     TSlurped s = Slurp(dir.File("t.gif"));
     ASSERT_TRUE(s.gif);
     GraphicsControlBlock gcb{};
     ASSERT_EQ(DGifSavedExtensionToGCB(s.gif.get(), 0, &gcb), GIF_OK);
     EXPECT_EQ(gcb.TransparentColor, 7);
     TBitmap back;
-    LoadGifFile(dir.File("t.gif"), back);
+    LoadFile(dir.File("t.gif"), back);
     EXPECT_EQ(BitmapRgb(back), BitmapRgb(source));
     EXPECT_TRUE(back.Transparent());
 
     // Off: no graphic control extension at all.
-    SaveGifFile(dir.File("o.gif"), source, false);
+    WriteImageFileBytes(dir.File("o.gif"), EncodeGif(source, false));
     TSlurped off = Slurp(dir.File("o.gif"));
     EXPECT_EQ(DGifSavedExtensionToGCB(off.gif.get(), 0, &gcb), GIF_ERROR);
 
@@ -155,7 +156,7 @@ TEST(GifCodecTest, TransparentIndexIsTheBottomLeftPixelAfterTheColourMapOptimiza
     TBitmap sparse(5, 2, pf8bit);
     sparse.SetPalette(palette);
     for (int x = 0; x < 5; ++x) sparse.SetPixelIndex(x, 0, x % 2 ? 3 : 9), sparse.SetPixelIndex(x, 1, 12);
-    SaveGifFile(dir.File("s.gif"), sparse, true);
+    WriteImageFileBytes(dir.File("s.gif"), EncodeGif(sparse, true));
     TSlurped sp = Slurp(dir.File("s.gif"));
     ASSERT_EQ(DGifSavedExtensionToGCB(sp.gif.get(), 0, &gcb), GIF_OK);
     EXPECT_EQ(gcb.TransparentColor, 2);
@@ -176,9 +177,9 @@ TEST(GifCodecTest, TrueColourIsReducedToTheNetscapeCube)
         TBitmap source(50, 20, format);
         for (int y = 0; y < 20; ++y)
             for (int x = 0; x < 50; ++x) source.SetPixel(x, y, RGB(x * 5, y * 13, 255 - x * 3));
-        SaveGifFile(dir.File("r.gif"), source, false);
+        WriteImageFileBytes(dir.File("r.gif"), EncodeGif(source, false));
         TBitmap back;
-        LoadGifFile(dir.File("r.gif"), back);
+        LoadFile(dir.File("r.gif"), back);
         ASSERT_EQ(back.PixelFormat(), pf8bit);
         for (int y = 0; y < 20; ++y)
             for (int x = 0; x < 50; ++x) {
@@ -199,9 +200,9 @@ TEST(GifCodecTest, PaletteImagesOfEveryDepthRoundTrip)
         TBitmap source(19, 7, format);
         for (int y = 0; y < 7; ++y)
             for (int x = 0; x < 19; ++x) source.SetPixelIndex(x, y, (x * 3 + y) % (1 << TBitmap::BitsPerPixel(format)));
-        SaveGifFile(dir.File("p.gif"), source, false);
+        WriteImageFileBytes(dir.File("p.gif"), EncodeGif(source, false));
         TBitmap back;
-        LoadGifFile(dir.File("p.gif"), back);
+        LoadFile(dir.File("p.gif"), back);
         EXPECT_EQ(BitmapRgb(back), BitmapRgb(source)) << TBitmap::BitsPerPixel(format);
     }
 }
@@ -260,7 +261,7 @@ TEST(GifCodecTest, OptimizerSaveKeepsTheReductionAsItIsAndAlwaysWritesAControlBl
 
         // Our reader shows the bottom-left colour as the transparent one.
         TBitmap back;
-        LoadGifFile(dir.File("g.gif"), back);
+        LoadFile(dir.File("g.gif"), back);
         EXPECT_EQ(back.Transparent(), transparent);
         if (transparent) {
             EXPECT_EQ(back.TransparentColor(), reduced.GetPixel(0, 8));

@@ -1,6 +1,7 @@
 #include "DispatchTestTools.h"
 
-#include "imaging/IcoReader.h"
+#include "imaging/Codecs.h"
+
 #include "imaging/ImageIO.h"
 #include "tests/common/TestFiles.h"
 

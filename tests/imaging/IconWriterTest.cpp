@@ -1,5 +1,4 @@
 #include "imaging/Codecs.h"
-#include "imaging/IcoWriter.h"
 #include "platform/UiServices.h"
 #include "tests/imaging/TiffToolTest.h"
 
@@ -53,7 +52,7 @@ protected:
     TToolIcon Save(TBitmap picture)
     {
         std::string ico = dir.File("icon.ico");
-        EXPECT_TRUE(SaveIconFile(ico, picture));
+        EXPECT_TRUE(SaveImageFile(ico, picture, TImageFileSettings()));
         EXPECT_EQ(std::filesystem::file_size(ico), 2238u);
         TToolIcon icon{Output("convert 'ico:" + ico + "' -depth 8 rgba:-")};
         EXPECT_EQ(icon.rgba.size(), 32u * 32u * 4u);
@@ -86,7 +85,7 @@ TEST_F(IconWriterTest, BlackBottomLeftMakesBlackTransparent)
 
 TEST_F(IconWriterTest, FileLayout)
 {
-    std::string s = IconFileBytes(Picture(1));
+    const std::string s = AsString(EncodeIcon(Picture(1)));
     ASSERT_EQ(s.size(), 2238u);
     auto u16 = [&](std::size_t at) { return static_cast<unsigned char>(s[at]) | static_cast<unsigned char>(s[at + 1]) << 8; };
     auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
@@ -124,14 +123,14 @@ TEST_F(IconWriterTest, OtherSizesAskFirst)
     const TBitmap before = picture;
 
     ui.Queue("No");
-    EXPECT_FALSE(SaveIconFile(ico, picture));
+    EXPECT_FALSE(SaveImageFile(ico, picture, TImageFileSettings()));
     EXPECT_FALSE(std::filesystem::exists(ico));
     EXPECT_TRUE(picture == before);
     ASSERT_EQ(ui.Log.size(), 1u);
     EXPECT_EQ(ui.Log[0].text, "Icon must be 32x32. Resize now?");
 
     ui.Queue("Yes");
-    EXPECT_TRUE(SaveIconFile(ico, picture));
+    EXPECT_TRUE(SaveImageFile(ico, picture, TImageFileSettings()));
     EXPECT_EQ(std::filesystem::file_size(ico), 2238u);
     EXPECT_EQ(picture.Width(), 32);
     EXPECT_EQ(picture.Height(), 32);

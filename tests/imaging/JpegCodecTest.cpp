@@ -1,8 +1,9 @@
 #include "DispatchTestTools.h"
 
+#include "imaging/Codecs.h"
+
 #include "imaging/ColorReduction.h"
 #include "imaging/ImageIO.h"
-#include "imaging/JpegFile.h"
 #include "tests/common/TestFiles.h"
 
 namespace {
@@ -10,7 +11,7 @@ namespace {
 TBitmap LoadJpeg(const std::string& file)
 {
     TBitmap bmp;
-    LoadJpegFile(file, bmp);
+    LoadFile(file, bmp);
     return bmp;
 }
 
@@ -52,14 +53,14 @@ TEST(JpegCodecTest, GreyscaleFilesGiveGreyPaletteImagesAndStayGrey)
     EXPECT_LE(MaxDifference(BitmapRgb(bmp), MagickPixels(file)), 1);
 
     // Saved again, the grey palette image is written as a greyscale JPEG.
-    SaveJpegFile(dir.File("again.jpg"), bmp, 90);
+    WriteImageFileBytes(dir.File("again.jpg"), EncodeJpeg(bmp, 90));
     EXPECT_EQ(Identify("%[channels]", dir.File("again.jpg")).substr(0, 4), "gray");
     // A palette with any colour in it is written in colour.
     TBitmap coloured(bmp);
     auto palette = coloured.Palette();
     palette[5].rgbRed = 200;
     coloured.SetPalette(palette);
-    SaveJpegFile(dir.File("colour.jpg"), coloured, 90);
+    WriteImageFileBytes(dir.File("colour.jpg"), EncodeJpeg(coloured, 90));
     EXPECT_EQ(Identify("%[channels]", dir.File("colour.jpg")).substr(0, 4), "srgb");
 }
 
@@ -88,10 +89,10 @@ TEST(JpegCodecTest, QualityIsCarriedAndEveryFormatCanBeSaved)
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 40; ++x) source.SetPixel(x, y, RGB(x * 6, y * 8, 100 + x - y));
     for (int quality : {1, 37, 100}) {
-        SaveJpegFile(dir.File("q.jpg"), source, quality);
+        WriteImageFileBytes(dir.File("q.jpg"), EncodeJpeg(source, quality));
         EXPECT_EQ(Identify("%Q", dir.File("q.jpg")), std::to_string(quality));
     }
-    SaveJpegFile(dir.File("q.jpg"), source, 250);
+    WriteImageFileBytes(dir.File("q.jpg"), EncodeJpeg(source, 250));
     EXPECT_EQ(Identify("%Q", dir.File("q.jpg")), "100") << "clamped";
 
     // Every format is written as its 24-bit copy would be.
@@ -103,7 +104,7 @@ TEST(JpegCodecTest, QualityIsCarriedAndEveryFormatCanBeSaved)
         EXPECT_EQ(EncodeJpeg(converted, 75), EncodeJpeg(trueColour, 75)) << TBitmap::BitsPerPixel(format);
     }
     // And the picture arrives: on a smooth picture within a few levels on average.
-    SaveJpegFile(dir.File("s.jpg"), source, 90);
+    WriteImageFileBytes(dir.File("s.jpg"), EncodeJpeg(source, 90));
     const auto expected = BitmapRgb(source), got = BitmapRgb(LoadJpeg(dir.File("s.jpg")));
     ASSERT_EQ(got.size(), expected.size());
     double total = 0;
@@ -121,7 +122,7 @@ TEST(JpegCodecTest, DamagedAndHostileFilesAreRefused)
     // A header claiming 16000 x 16000 pixels with nothing behind it.
     TTempDir dir;
     TBitmap small(16, 16, pf24bit);
-    SaveJpegFile(dir.File("s.jpg"), small, 50);
+    WriteImageFileBytes(dir.File("s.jpg"), EncodeJpeg(small, 50));
     auto bytes = Bytes(ReadWholeFile(dir.File("s.jpg")));
     for (std::size_t i = 2; i + 8 < bytes.size(); ++i)
         if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {

@@ -124,7 +124,7 @@ TEST_F(MetafileTest, EnhancedMetafileOpensAtItsSizeWithItsDrawing)
         emf.Finish();
     }
     TBitmap target(5, 5, pf24bit);
-    DrawMetafile(path, target);
+    LoadFile(path, target);
     ASSERT_NO_FATAL_FAILURE(ExpectFirstShapes(target, pf24bit));
     EXPECT_EQ(target.GetPixel(5, 5), clBlack); // new pixels of the target stay as they were
     EXPECT_EQ(target.GetPixel(170, 10), clYellow);
@@ -153,7 +153,7 @@ TEST_F(MetafileTest, EnhancedMetafileTextUsesItsFontAndColour)
         emf.Finish();
     }
     TBitmap target(1, 1, pf24bit);
-    DrawMetafile(path, target);
+    LoadFile(path, target);
     int blue = 0, minX = 1000, maxY = 0;
     for (int y = 0; y < target.Height(); ++y)
         for (int x = 0; x < target.Width(); ++x)
@@ -208,7 +208,7 @@ TEST_F(MetafileTest, PlaceableWindowsMetafileMapsItsWindowOntoThePicture)
     wmf_htable_free(&wht);
 
     TBitmap target(300, 10, pf8bit);
-    DrawMetafile(path, target);
+    LoadFile(path, target);
     ASSERT_NO_FATAL_FAILURE(ExpectFirstShapes(target, pf8bit));
     EXPECT_EQ(target.GetPixel(15, 75), clLime);   // the ring
     EXPECT_NE(target.GetPixel(30, 75), clLime);   // and its hole
@@ -224,10 +224,10 @@ TEST_F(MetafileTest, BadFilesEndInAnErrorAndLeaveTheTargetAlone)
     std::string path = dir.File("bad.emf");
     for (std::string bytes : {std::string(), std::string("hello"), std::string(40, '\0'), std::string(100, '\x01')}) {
         WriteWholeFile(path, bytes);
-        EXPECT_THROW(DrawMetafile(path, target), EvekImageError);
+        EXPECT_THROW(LoadFile(path, target), EvekImageError);
         EXPECT_TRUE(target == before);
     }
-    EXPECT_THROW(DrawMetafile(dir.File("missing.wmf"), target), EvekError);
+    EXPECT_THROW(LoadFile(dir.File("missing.wmf"), target), EvekError);
 }
 
 TEST_F(MetafileTest, DamagedFilesNeverCrash)
@@ -247,7 +247,7 @@ TEST_F(MetafileTest, DamagedFilesNeverCrash)
     std::string damaged = dir.File("damaged.emf");
     ExpectSurvivesDamage(ReadWholeFile(emf), damaged, [](const std::string& p) {
         TBitmap b(1, 1, pf24bit);
-        DrawMetafile(p, b);
+        LoadFile(p, b);
     });
 }
 
@@ -259,7 +259,7 @@ TEST_F(MetafileTest, SavedFuzzInputsFailCleanly)
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         TBitmap b(1, 1, pf8bit);
         try {
-            DrawMetafile(entry.path().string(), b);
+            LoadFile(entry.path().string(), b);
         } catch (const EvekImageError&) {
         }
         ++files;

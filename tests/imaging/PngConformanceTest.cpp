@@ -83,7 +83,7 @@ TEST(PngConformanceTest, EveryColourTypeAndDepthDecodesLikeImageMagick)
             ASSERT_EQ(want.size(), 33u * 17 * 3) << label;
             TBitmap got;
             std::string text;
-            LoadPngFile(file, got, text);
+            LoadFile(file, got, &text);
             EXPECT_EQ(got.PixelFormat(), c.Format) << label;
             int worst = 0;
             for (int y = 0; y < 17; ++y)
@@ -97,7 +97,7 @@ TEST(PngConformanceTest, EveryColourTypeAndDepthDecodesLikeImageMagick)
 
             // What we write from it reads back identically.
             TBitmap again;
-            LoadPngFromMemory(SavePngToMemory(got), again);
+            DecodePngBytes(PngFileBytes(got), again);
             EXPECT_TRUE(again == got) << label;
         }
 }
@@ -112,7 +112,7 @@ TEST(PngConformanceTest, ImageMagickReadsWhatWeWrite)
     for (TPixelFormat f : {pf1bit, pf4bit, pf8bit, pf24bit, pf32bit}) {
         TBitmap c(b);
         c.SetPixelFormat(f);
-        SavePngFile(dir.File("w.png"), c, false, "");
+        SaveWithText(dir.File("w.png"), c, false, "");
         std::string got = CommandOutput("convert '" + dir.File("w.png") + "' -depth 8 rgb:-");
         ASSERT_EQ(got.size(), 29u * 11 * 3) << f;
         for (int y = 0; y < 11; ++y)

@@ -106,7 +106,7 @@ TEST(PngReaderTest, TruncatedFilesFailAtEveryLengthUpToTheEndChunk)
     TBitmap source(37, 23, pf24bit);
     for (int y = 0; y < 23; ++y)
         for (int x = 0; x < 37; ++x) source.SetPixel(x, y, RGB(x * 7, y * 11, (x * y) & 255));
-    const std::string file = SavePngToMemory(source);
+    const std::string file = PngFileBytes(source);
     const std::size_t endChunk = file.size() - 12;
     for (std::size_t n = 0; n < file.size(); ++n) {
         std::string message = LoadMessage(file.substr(0, n));
@@ -241,7 +241,7 @@ TEST(PngReaderTest, CorruptCompressedTextFailsTheLoadOfTheText)
         TBitmap target;
         std::string text;
         try {
-            LoadPngFile(dir.File("t.png"), target, text);
+            LoadFile(dir.File("t.png"), target, &text);
         } catch (const EvekImageError& e) {
             return std::string(e.what());
         }
@@ -261,11 +261,11 @@ TEST(PngReaderTest, AFailedLoadKeepsTheTargetAndTheText)
     WriteWholeFile(dir.File("bad.png"), SmallRgb().substr(0, 45));
     TBitmap target(5, 5, pf8bit);
     std::string text = "kept";
-    EXPECT_THROW(LoadPngFile(dir.File("bad.png"), target, text), EvekImageError);
+    EXPECT_THROW(LoadFile(dir.File("bad.png"), target, &text), EvekImageError);
     EXPECT_EQ(target.Width(), 5);
     EXPECT_EQ(target.PixelFormat(), pf8bit);
     EXPECT_EQ(text, "kept");
-    EXPECT_THROW(LoadPngFile(dir.File("missing.png"), target, text), EvekFileError);
+    EXPECT_THROW(LoadFile(dir.File("missing.png"), target, &text), EvekFileError);
 
     // The chunks read before the failure stay in the list.
     TPNGImage png;
@@ -283,7 +283,7 @@ TEST(PngReaderTest, SavedFuzzInputsFailCleanly)
         TPNGImage png;
         try {
             Load(png, bytes);
-            png.SaveToMemory();
+            Saved(png);
         } catch (const EvekError&) {
         }
     }

@@ -1,7 +1,9 @@
 #pragma once
 // Hand-made PNG files for the codec tests: a chunk builder with its own CRC-32, and a reader of
 // the chunks of a file we wrote.
+#include "imaging/Codecs.h"
 #include "imaging/PngImage.h"
+#include "tests/imaging/DispatchTestTools.h"
 
 #include <cstdint>
 #include <stdexcept>
@@ -119,6 +121,24 @@ inline TPNGImage& Load(TPNGImage& png, const std::string& file)
 {
     png.LoadFromMemory(reinterpret_cast<const std::uint8_t*>(file.data()), file.size());
     return png;
+}
+
+// The PNG codec over files held in strings.
+inline std::string PngFileBytes(const TBitmap& source) { return AsString(EncodePng(source)); }
+inline std::string Saved(TPNGImage& png) { return AsString(png.SaveToMemory()); }
+inline void DecodePngBytes(const std::string& file, TBitmap& target)
+{
+    DecodePng(reinterpret_cast<const std::uint8_t*>(file.data()), file.size(), target);
+}
+
+// Saves through the dispatch with the Png menu's text switch and text.
+inline void SaveWithText(const std::string& fileName, const TBitmap& source, bool textOn, const std::string& text)
+{
+    TImageFileSettings settings;
+    settings.PngTextOn = textOn;
+    settings.PngText = text;
+    TBitmap copy(source);
+    SaveImageFile(fileName, copy, settings);
 }
 
 } // namespace pngtest

@@ -167,7 +167,7 @@ TEST(PngWriterTest, FilterChoiceFollowsTheRunScore)
         TPNGImage png;
         png.Assign(image);
         png.SetFilterSet(static_cast<std::uint8_t>(filterSet));
-        std::string file = png.SaveToMemory();
+        std::string file = Saved(png);
         std::string got = FilterBytes(file, 120, 24), want;
         std::string prev(120, '\0');
         for (int y = 0; y < 24; ++y) {
@@ -199,15 +199,15 @@ TEST(PngWriterTest, LongRunsOfOneColourAreWrittenUnfiltered)
     TBitmap runs(64, 8, pf24bit);
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 64; ++x) runs.SetPixel(x, y, RGB(y * 20, y * 20, y * 20));
-    EXPECT_EQ(FilterBytes(SavePngToMemory(runs), 192, 8), std::string(8, '0'));
+    EXPECT_EQ(FilterBytes(PngFileBytes(runs), 192, 8), std::string(8, '0'));
     // A run of a colour repeats three bytes, so its differences score higher.
     for (int x = 0; x < 64; ++x) runs.SetPixel(x, 0, RGB(10, 20, 30));
-    EXPECT_EQ(FilterBytes(SavePngToMemory(runs), 192, 8)[0], '1');
+    EXPECT_EQ(FilterBytes(PngFileBytes(runs), 192, 8)[0], '1');
     // A palette image is filtered byte by byte in the same way.
     TBitmap indexed(64, 4, pf8bit);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 64; ++x) indexed.SetPixelIndex(x, y, y + 1);
-    EXPECT_EQ(FilterBytes(SavePngToMemory(indexed), 64, 4), std::string(4, '0'));
+    EXPECT_EQ(FilterBytes(PngFileBytes(indexed), 64, 4), std::string(4, '0'));
 }
 
 TEST(PngWriterTest, ChunkOrderAndHeaderOfEachFormat)
@@ -223,18 +223,18 @@ TEST(PngWriterTest, ChunkOrderAndHeaderOfEachFormat)
                    Case{pf32bit, 8, 2, "IHDR IDAT IEND"}}) {
         TBitmap b(13, 5, c.Format);
         for (int x = 0; x < 13; ++x) b.SetPixel(x, x % 5, x % 2 ? clRed : clYellow);
-        std::string file = SavePngToMemory(b);
+        std::string file = PngFileBytes(b);
         EXPECT_EQ(TypesOf(file), c.Types) << c.Format;
         std::string ihdr = ChunksOf(file)[0].Data;
         EXPECT_EQ(ihdr, Ihdr(13, 5, c.Depth, c.ColorType)) << c.Format;
         TBitmap back;
-        LoadPngFromMemory(file, back);
+        DecodePngBytes(file, back);
         for (int x = 0; x < 13; ++x) EXPECT_EQ(back.GetPixel(x, x % 5), b.GetPixel(x, x % 5)) << c.Format;
         if (c.ColorType == 3) {
             EXPECT_TRUE(back == b) << c.Format;
         }
     }
-    EXPECT_THROW(SavePngToMemory(TBitmap()), EvekImageError);
+    EXPECT_THROW(PngFileBytes(TBitmap()), EvekImageError);
 }
 
 TEST(PngWriterTest, ThirtyTwoBitBitmapSavesWithoutAlpha)
@@ -242,7 +242,7 @@ TEST(PngWriterTest, ThirtyTwoBitBitmapSavesWithoutAlpha)
     TBitmap b(3, 1, pf32bit);
     b.ScanLine(0)[0] = 10, b.ScanLine(0)[1] = 20, b.ScanLine(0)[2] = 30, b.ScanLine(0)[3] = 77;
     b.SetPixel(1, 0, clFuchsia);
-    std::string file = SavePngToMemory(b);
+    std::string file = PngFileBytes(b);
     EXPECT_EQ(ChunksOf(file)[0].Data, Ihdr(3, 1, 8, 2));
     EXPECT_EQ(Inflate(ChunksOf(file)[1].Data, 10).substr(1, 6), std::string("\x1e\x14\x0a\xff\x00\xff", 6));
 }
@@ -254,7 +254,7 @@ TEST(PngWriterTest, TransparentRgbGetsAColourChunkAndLosesItWhenOpaque)
     b.SetTransparent(true); // transparent colour: the bottom-left pixel
     TPNGImage png;
     png.Assign(b);
-    std::string file = png.SaveToMemory();
+    std::string file = Saved(png);
     EXPECT_EQ(TypesOf(file), "IHDR tRNS IDAT IEND");
     EXPECT_EQ(ChunksOf(file)[1].Data, std::string("\0\x01\0\x02\0\x03", 6));
     TPNGImage back;
@@ -262,13 +262,13 @@ TEST(PngWriterTest, TransparentRgbGetsAColourChunkAndLosesItWhenOpaque)
     EXPECT_TRUE(back.Bitmap().Transparent());
     EXPECT_EQ(back.Bitmap().TransparentColor(), RGB(1, 2, 3));
     // Saving again keeps one colour chunk; an opaque bitmap drops it.
-    EXPECT_EQ(TypesOf(back.SaveToMemory()), "IHDR tRNS IDAT IEND");
+    EXPECT_EQ(TypesOf(Saved(back)), "IHDR tRNS IDAT IEND");
     back.Bitmap().SetTransparent(false);
-    EXPECT_EQ(TypesOf(back.SaveToMemory()), "IHDR IDAT IEND");
+    EXPECT_EQ(TypesOf(Saved(back)), "IHDR IDAT IEND");
     // Palette images carry no transparency chunk.
     TBitmap indexed(4, 2, pf8bit);
     indexed.SetTransparent(true);
-    EXPECT_EQ(TypesOf(SavePngToMemory(indexed)), "IHDR PLTE IDAT IEND");
+    EXPECT_EQ(TypesOf(PngFileBytes(indexed)), "IHDR PLTE IDAT IEND");
 }
 
 TEST(PngWriterTest, AncillaryChunksAreWrittenBackUnchanged)
@@ -283,7 +283,7 @@ TEST(PngWriterTest, AncillaryChunksAreWrittenBackUnchanged)
                            .Bytes();
     TPNGImage png;
     Load(png, file);
-    std::string saved = png.SaveToMemory();
+    std::string saved = Saved(png);
     EXPECT_EQ(TypesOf(saved), "IHDR prVt IDAT tEXt IEND");
     EXPECT_EQ(ChunksOf(saved)[1].Data, std::string("private\0data", 12));
     EXPECT_EQ(ChunksOf(saved)[3].Data, std::string("Author\0Me", 9));
@@ -297,7 +297,7 @@ TEST(PngWriterTest, GammaOfALoadedFileIsUndoneOnSave)
     std::string rows = std::string("\0\x80\x40\xff", 4);
     TPNGImage png;
     Load(png, TPngBuilder().Header(1, 1, 8, 2).Chunk("gAMA", Be32(100000)).Data(rows).End().Bytes());
-    std::string saved = png.SaveToMemory();
+    std::string saved = Saved(png);
     EXPECT_EQ(TypesOf(saved), "IHDR gAMA IDAT IEND");
     std::string pixel = Inflate(ChunksOf(saved)[2].Data, 4).substr(1);
     EXPECT_NEAR(static_cast<unsigned char>(pixel[0]), 0x80, 1);
@@ -310,15 +310,15 @@ TEST(PngWriterTest, InterlacedFilesAreWrittenBackPlain)
     TBitmap b(9, 9, pf24bit);
     for (int y = 0; y < 9; ++y)
         for (int x = 0; x < 9; ++x) b.SetPixel(x, y, RGB(x * 25, y * 25, 99));
-    std::string file = SavePngToMemory(b);
+    std::string file = PngFileBytes(b);
     TPNGImage png;
     Load(png, file);
     png.SetInterlaced(true);
-    std::string saved = png.SaveToMemory();
+    std::string saved = Saved(png);
     EXPECT_FALSE(png.Interlaced());
     EXPECT_EQ(ChunksOf(saved)[0].Data, Ihdr(9, 9, 8, 2, 0));
     TBitmap back;
-    LoadPngFromMemory(saved, back);
+    DecodePngBytes(saved, back);
     EXPECT_TRUE(back == b);
 }
 
@@ -327,19 +327,19 @@ TEST(PngWriterTest, ListIsCompletedBeforeWriting)
     TPNGImage png;
     png.Bitmap() = TBitmap(2, 2, pf4bit);
     png.Chunks().Clear();
-    EXPECT_EQ(TypesOf(png.SaveToMemory()), "IHDR PLTE IDAT IEND");
+    EXPECT_EQ(TypesOf(Saved(png)), "IHDR PLTE IDAT IEND");
     // Chunks out of place are put in order: the header first, the end last.
     png.Chunks().Clear();
     png.Chunks().Add<TChunkIEND>();
     png.Chunks().Add<TChunkTEXT>().SetText("t");
     png.Chunks().Add<TChunkIHDR>();
     png.Bitmap() = TBitmap(2, 2, pf24bit);
-    EXPECT_EQ(TypesOf(png.SaveToMemory()), "IHDR tEXt IDAT IEND");
+    EXPECT_EQ(TypesOf(Saved(png)), "IHDR tEXt IDAT IEND");
     // A palette image that became a colour image drops its stale palette.
     png.Bitmap() = TBitmap(2, 2, pf8bit);
-    png.SaveToMemory();
+    Saved(png);
     png.Bitmap().SetPixelFormat(pf24bit);
-    EXPECT_EQ(TypesOf(png.SaveToMemory()), "IHDR tEXt IDAT IEND");
+    EXPECT_EQ(TypesOf(Saved(png)), "IHDR tEXt IDAT IEND");
 }
 
 TEST(PngWriterTest, PaletteCoversEveryIndexUsed)
@@ -347,10 +347,10 @@ TEST(PngWriterTest, PaletteCoversEveryIndexUsed)
     TBitmap b(4, 1, pf8bit);
     b.SetPalette({TRGBQuad{0, 0, 255, 0}, TRGBQuad{0, 255, 0, 0}});
     b.SetPixelIndex(3, 0, 5);
-    std::string file = SavePngToMemory(b);
+    std::string file = PngFileBytes(b);
     EXPECT_EQ(ChunksOf(file)[1].Data.size(), 18u);
     TBitmap back;
-    LoadPngFromMemory(file, back);
+    DecodePngBytes(file, back);
     EXPECT_EQ(back.GetPixel(0, 0), clRed);
     EXPECT_EQ(back.GetPixel(3, 0), clBlack);
 }
@@ -360,22 +360,22 @@ TEST(PngTextTest, CompressedTextRoundTripsThroughTheFile)
     TTempDir dir;
     TBitmap b(5, 3, pf24bit);
     const std::string text = "First line\r\nSecond line with \xe9 and \x01";
-    SavePngFile(dir.File("t.png"), b, true, text);
+    SaveWithText(dir.File("t.png"), b, true, text);
     std::string file = ReadWholeFile(dir.File("t.png"));
     EXPECT_EQ(TypesOf(file), "IHDR IDAT zTXt IEND");
     EXPECT_EQ(ChunksOf(file)[2].Data.substr(0, 9), std::string("Comment\0\0", 9));
     TBitmap back;
     std::string got = "old";
-    LoadPngFile(dir.File("t.png"), back, got);
+    LoadFile(dir.File("t.png"), back, &got);
     EXPECT_EQ(got, text);
     EXPECT_TRUE(back == b);
 
     // Text off, or no text: no chunk; a load of a file without text empties the text.
-    SavePngFile(dir.File("off.png"), b, false, text);
-    SavePngFile(dir.File("empty.png"), b, true, "");
+    SaveWithText(dir.File("off.png"), b, false, text);
+    SaveWithText(dir.File("empty.png"), b, true, "");
     EXPECT_EQ(TypesOf(ReadWholeFile(dir.File("off.png"))), "IHDR IDAT IEND");
     EXPECT_EQ(TypesOf(ReadWholeFile(dir.File("empty.png"))), "IHDR IDAT IEND");
-    LoadPngFile(dir.File("off.png"), back, got);
+    LoadFile(dir.File("off.png"), back, &got);
     EXPECT_EQ(got, "");
 }
 
@@ -425,7 +425,7 @@ TEST(PngWriterTest, OurFilesPassPngcheck)
         b.SetPixelFormat(f);
         b.SetTransparent(f == pf24bit);
         std::string name = dir.File("f" + std::to_string(n++) + ".png");
-        SavePngFile(name, b, f == pf8bit, "some text");
+        SaveWithText(name, b, f == pf8bit, "some text");
         EXPECT_TRUE(PngCheckAccepts(name)) << f;
     }
 }

@@ -72,7 +72,8 @@ TEST_F(TgaTest, DecodesEveryKindWrittenByImageMagickAndNetpbm)
                    Case{"-alpha set -channel A -fx 'i/w' +channel -compress RLE", ttRLETrueColorImage, cd32bit}}) {
         std::string tga = ToolFile(c.options);
         TTarga t;
-        t.LoadFromFile(tga);
+        const std::vector<std::uint8_t> bytes = ReadImageFileBytes(tga);
+        t.LoadFromBytes(bytes.data(), bytes.size());
         EXPECT_EQ(t.TargaType(), c.type) << c.options;
         EXPECT_EQ(t.ColorDepth(), c.depth) << c.options;
         EXPECT_EQ(t.ColorBitmap().PixelFormat(), pf32bit);
@@ -94,7 +95,8 @@ TEST_F(TgaTest, DecodesEveryKindWrittenByImageMagickAndNetpbm)
     for (const char* options : {"-rgb", "-rgb -norle", "-cmap", "-cmap -norle", "-mono", "-mono -norle"}) {
         ASSERT_EQ(Shell(std::string("ppmtotga ") + options + " " + ppm + " > " + tga), 0) << options;
         TTarga t;
-        t.LoadFromFile(tga);
+        const std::vector<std::uint8_t> bytes = ReadImageFileBytes(tga);
+        t.LoadFromBytes(bytes.data(), bytes.size());
         ExpectSameAsNetpbm(tga, t, options);
     }
 }
@@ -173,14 +175,14 @@ TEST_F(TgaTest, ShortFilesRaiseAReadErrorAndLeaveTheTargetAlone)
     for (std::size_t n : {std::size_t(0), std::size_t(10), std::size_t(17), bytes.size() - 1}) {
         WriteWholeFile(tga, bytes.substr(0, n));
         try {
-            LoadTargaFile(tga, target);
+            LoadFile(tga, target);
             ADD_FAILURE() << n;
         } catch (const EvekImageError& e) {
             EXPECT_STREQ(e.what(), "Targa file is truncated.");
         }
         EXPECT_TRUE(target == before);
     }
-    EXPECT_THROW(LoadTargaFile(dir.File("missing.tga"), target), EvekError);
+    EXPECT_THROW(LoadFile(dir.File("missing.tga"), target), EvekError);
     EXPECT_THROW(Load(Header(2, 60000, 60000, 24)), EvekImageError);
     EXPECT_THROW(Load(Header(0, 65535, 65535, 24)), EvekImageError);
 }
@@ -191,7 +193,7 @@ TEST_F(TgaTest, DamagedFilesNeverCrash)
         std::string bytes = ReadWholeFile(ToolFile(options, 11, 6));
         ExpectSurvivesDamage(bytes, dir.File("damaged.tga"), [](const std::string& p) {
             TBitmap b;
-            LoadTargaFile(p, b);
+            LoadFile(p, b);
         });
     }
 }
@@ -203,7 +205,7 @@ TEST_F(TgaTest, SavedFuzzInputsFailCleanly)
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         TBitmap b;
-        EXPECT_THROW(LoadTargaFile(entry.path().string(), b), EvekImageError) << entry.path();
+        EXPECT_THROW(LoadFile(entry.path().string(), b), EvekImageError) << entry.path();
         ++files;
     }
     EXPECT_GT(files, 0);

@@ -3,6 +3,7 @@
 #include "platform/Errors.h"
 #include "platform/TBitmap.h"
 #include "tests/common/TestFiles.h"
+#include "tests/imaging/DispatchTestTools.h"
 
 #include <gtest/gtest.h>
 
