@@ -26,6 +26,7 @@ class TPictureBox;
 class TOverlayView;
 class TPictureView;
 class TvekDirectories;
+class TScriptHost;
 class TvekScript;
 
 // The main window: the file browser on the left, the picture area on the right, the status bar below
@@ -55,11 +56,22 @@ public:
     void RunCommand(TMenuCommand command);
 
     // Menu commands.
+    void New1Click();
     void RunScript1Click();
     void Open1Click();
     void SaveAs1Click();
+    void Undolast1Click();
+    void ResizeImage1Click();
+    void ResizeWidth1Click();
+    void ResizeHeight1Click();
+    void CroptoSelection1Click();
+    void Turn1Click();
     void TransparentGIF1Click();
     void ShowImageInfo1Click();
+    void N4bitspixel1Click();
+    void N8bitspixel1Click();
+    void N16bitspixel1Click();
+    void N24bitspixel1Click();
     void RefreshFiles1Click();
     void Contents1Click();
     void About1Click();
@@ -95,6 +107,7 @@ public:
     void ShowStatus(const std::string& text) override;
     bool BatchProgress(std::size_t done, std::size_t count) override;
     std::string BrowserFolder() const override;
+    void ShowSelection(bool visible) override;
     // Makes the browser show a folder; a folder that is gone leaves it as it was.
     void ShowFolder(const std::string& folder);
 
@@ -140,6 +153,7 @@ private:
     TQtUiServices qtUi_;
     TUiScope uiScope_;
     std::unique_ptr<TvekScript> vekScript1;
+    std::unique_ptr<TScriptHost> scriptHost_;
     std::map<std::string, QAction*> actions_;
     std::unique_ptr<QProgressDialog> batchProgress_;
     bool startMaximized_ = false;
