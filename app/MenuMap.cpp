@@ -23,7 +23,7 @@ const TMenuEntry kMainMenu[] = {
     {1, "ResizeWidth1", "Resize &Width...", "", nullptr, 0, 0},
     {1, "ResizeHeight1", "Resize &Height...", "", nullptr, 0, 0},
     {1, "CroptoSelection1", "&Crop to Selection", "", nullptr, 0, 0},
-    {1, "PaintShape1", "Paint Shape", "F9", nullptr, 0, 0},
+    {1, "PaintShape1", "Paint Shape", "F9", &F::PaintShape1Click, 0, 0},
     {1, "PaintOverlay1", "Paint &Overlay", "Shift+F9", &F::PaintOverlay1Click, 0, 0},
     {1, "Turn1", "&Turn", "Ctrl+T", nullptr, 0, 0},
 
@@ -35,7 +35,7 @@ const TMenuEntry kMainMenu[] = {
     {2, "N8bitspixel1", "&8 bits/pixel", "", nullptr, 0, 0},
     {2, "N16bitspixel1", "&16 bits/pixel", "", nullptr, 0, 0},
     {2, "N24bitspixel1", "&24 bits/pixel", "", nullptr, 0, 0},
-    {1, "ViewShape1", "&View Shape", "F3", nullptr, mfCheckable, 0},
+    {1, "ViewShape1", "&View Shape", "F3", &F::ViewShape1Click, mfCheckable, 0},
     {1, "ViewOverlay1", "View &Overlay", "F4", &F::ViewOverlay1Click, mfCheckable, 0},
 
     {0, "Png1", "&Png", "", nullptr, 0, 0},

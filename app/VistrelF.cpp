@@ -2,6 +2,10 @@
 
 #include "app/OverlayView.h"
 #include "app/PictureView.h"
+#include "app/ShapeMenu.h"
+#include "app/ShapeView.h"
+#include "shapes/TvekShape.h"
+#include "shapes/TvekShapeController.h"
 #include "platform/Errors.h"
 #include "platform/IniFile32.h"
 #include "platform/ProgramFolder.h"
@@ -61,7 +65,13 @@ TVistrelF::TVistrelF(TUiServices* ui, QWidget* parent)
     FormCreate();
 }
 
-TVistrelF::~TVistrelF() { FormDestroy(); }
+TVistrelF::~TVistrelF()
+{
+    FormDestroy();
+    // The shape's view and menu go before the shape and controller they show.
+    delete ShapeView;
+    delete ShapeMenu;
+}
 
 void TVistrelF::BuildLayout()
 {
@@ -119,6 +129,7 @@ void TVistrelF::BuildLayout()
     ShapePanel->toggleViewAction()->setVisible(false);
     addToolBar(Qt::TopToolBarArea, ShapePanel);
     ShapePanel->hide();
+    BuildShape();
 
     StatusBar1 = statusBar();
     StatusBar1->setObjectName("StatusBar1");
@@ -221,7 +232,7 @@ void TVistrelF::RunCommand(TMenuCommand command)
 void TVistrelF::FormCreate()
 {
     const std::string folder = ProgramFolder();
-    // The shape controller's menu is set up by its own part.
+    PrepareShapeMenu();
     doc_.Cipher.SetAlgorithm("Blowfish");
     doc_.BatchFiles.clear();
     std::error_code ec;

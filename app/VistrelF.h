@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -22,6 +23,10 @@ class TFileListBox;
 class TPictureBox;
 class TOverlayView;
 class TPictureView;
+class TShapeMenu;
+class TShapeView;
+class TvekShape;
+class TvekShapeController;
 class TvekDirectories;
 class TvekScript;
 
@@ -68,6 +73,11 @@ public:
     void previewtransparent1Click();
     // Loads a file as the overlay and shows it.
     void LoadOverlay(const std::string& fileName);
+    // Shape commands.
+    void ViewShape1Click();
+    void PaintShape1Click();
+    // The shape toolbar's button with that hint, or nullptr.
+    QAction* ShapeButton(const std::string& hint) const;
     // The file list's double-click: the selected file becomes the working image.
     void filesDblClick();
     // A file named on the command line or dropped on the picture area.
@@ -95,6 +105,11 @@ public:
     TPictureView* Image1 = nullptr;
     TOverlayView* Image2 = nullptr;
     QToolBar* ShapePanel = nullptr;
+    // The shape on the picture area, its controller and their Qt faces.
+    std::unique_ptr<TvekShape> vekShape1;
+    std::unique_ptr<TvekShapeController> vekShapeController1;
+    TShapeView* ShapeView = nullptr;
+    TShapeMenu* ShapeMenu = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel[2] = {nullptr, nullptr};
 
@@ -105,6 +120,8 @@ private:
     void BuildLayout();
     void BuildMenus();
     void BuildOverlay();
+    void BuildShape();
+    void PrepareShapeMenu();
     void FormCreate();
     void WriteSettings();
 
@@ -112,6 +129,7 @@ private:
     TQtUiServices qtUi_;
     TUiScope uiScope_;
     std::unique_ptr<TvekScript> vekScript1;
+    std::vector<QAction*> shapeButtons_;
     std::map<std::string, QAction*> actions_;
     bool startMaximized_ = false;
     bool destroyed_ = false;

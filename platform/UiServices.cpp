@@ -156,7 +156,10 @@ int TScriptedUi::AskYesNoCancel(const std::string& question)
 bool TScriptedUi::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
 {
     std::string a;
-    if (!Take("input", prompt, a)) return false;
+    const bool answered = Take("input", prompt, a);
+    Log.back().caption = caption;
+    Log.back().initial = value;
+    if (!answered) return false;
     value = a;
     return true;
 }
@@ -196,7 +199,9 @@ bool TScriptedUi::SelectFolder(const std::string& caption, std::string& folder)
 bool TScriptedUi::PickColor(TColor& color)
 {
     std::string a;
-    if (!Take("color", "", a)) return false;
+    const bool answered = Take("color", "", a);
+    Log.back().initial = std::to_string(color);
+    if (!answered) return false;
     color = static_cast<TColor>(std::strtoul(a.c_str() + (a.size() && a[0] == '$'), nullptr, a.size() && a[0] == '$' ? 16 : 10));
     return true;
 }

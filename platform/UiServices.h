@@ -73,6 +73,10 @@ public:
         std::string kind; // "message", "error", "question", "input", "password", "open", "save",
                           // "folder", "color", "font", "say"
         std::string text;
+        // Input boxes: the box's caption and the text it started with; colour dialogs: the colour
+        // they started with, as a decimal number.
+        std::string caption = {};
+        std::string initial = {};
     };
     std::deque<std::string> Answers; // "Yes"/"No"/"Cancel" for questions, text for inputs and dialogs;
                                      // a leading "\x18" (CAN) cancels an input or dialog
