@@ -347,6 +347,8 @@ void TVistrelF::PictureChanged()
 {
     Image1->SetPicture(doc_.Picture);
     box->FitSurface();
+    // The shape shows the picture beneath it.
+    ShapeView->update();
 }
 
 void TVistrelF::RefreshFiles() { files->Update(); }

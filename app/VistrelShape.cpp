@@ -46,26 +46,12 @@ const TShapeButton kShapeButtons[] = {
     {"Stamp", "Stamp", [](TVistrelF& w, TvekShape&) { w.PaintShape1Click(); }},
     {"Clear brush and pen, text only", "Text only",
      [](TVistrelF&, TvekShape& s) {
-         TBrush brush = s.Brush();
-         brush.Style = bsClear;
-         s.SetBrush(brush);
-         TPen pen = s.Pen();
-         pen.Style = psClear;
-         s.SetPen(pen);
+         SetShapeBrushStyle(s, bsClear);
+         SetShapePenStyle(s, psClear);
          if (s.Caption().empty()) s.SetCaption("Vistrel");
      }},
-    {"Solid brush", "Brush",
-     [](TVistrelF&, TvekShape& s) {
-         TBrush brush = s.Brush();
-         brush.Style = bsSolid;
-         s.SetBrush(brush);
-     }},
-    {"Solid pen", "Pen",
-     [](TVistrelF&, TvekShape& s) {
-         TPen pen = s.Pen();
-         pen.Style = psSolid;
-         s.SetPen(pen);
-     }},
+    {"Solid brush", "Brush", [](TVistrelF&, TvekShape& s) { SetShapeBrushStyle(s, bsSolid); }},
+    {"Solid pen", "Pen", [](TVistrelF&, TvekShape& s) { SetShapePenStyle(s, psSolid); }},
     {"Shape caption", "Caption",
      [](TVistrelF&, TvekShape& s) {
          std::string text = s.Caption();

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <span>
+#include <tuple>
 
 namespace {
 
@@ -54,6 +56,20 @@ void Erase(std::vector<TvekShape*>& list, const TvekShape* shape)
 std::string OutlineName(const std::string& line) { return line.substr(0, line.find('=')); }
 
 } // namespace
+
+void SetShapeBrushStyle(TvekShape& shape, TBrushStyle style)
+{
+    TBrush brush = shape.Brush();
+    brush.Style = style;
+    shape.SetBrush(brush);
+}
+
+void SetShapePenStyle(TvekShape& shape, TPenStyle style)
+{
+    TPen pen = shape.Pen();
+    pen.Style = style;
+    shape.SetPen(pen);
+}
 
 void TShapeMenuItem::SetChecked(bool on)
 {
@@ -165,26 +181,28 @@ void TvekShapeController::BuildItems()
             if (current_) action(*current_);
         };
     };
-    auto radio = [this](TShapeMenuItem& item, int group) {
-        item.RadioItem = true;
-        item.GroupIndex = group;
-        Index(item);
-    };
     auto check = [this](TShapeMenuItem& item) {
         item.Checkable = true;
         Index(item);
     };
+    // One entry per name of a value table; choosing one hands the shape the value its caption names.
+    auto addNamed = [&](TShapeMenuItem& menu, std::span<const char* const> names, auto apply) {
+        for (const char* name : names) {
+            TShapeMenuItem& item = menu.Add(name);
+            item.OnClick = onShape([names, apply, &item](TvekShape& s) {
+                const int index = NameIndex(names, item.Caption);
+                if (index >= 0) apply(s, index);
+            });
+            Index(item);
+        }
+    };
+    auto radioGroup = [](TShapeMenuItem& menu, int group) {
+        for (auto& item : menu.Items) item->RadioItem = true, item->GroupIndex = group;
+    };
 
     TShapeMenuItem& shapeStyle = root.Add("Shape Style");
-    for (int kind = 0; kind < ShapeTypeCount; ++kind) {
-        TShapeMenuItem& item = shapeStyle.Add(ShapeTypeNames[kind]);
-        item.ImageIndex = kind;
-        item.OnClick = onShape([&item](TvekShape& s) {
-            const int index = NameIndex(ShapeTypeNames, item.Caption);
-            if (index >= 0) s.SetShape(static_cast<TvekShapeType>(index));
-        });
-        Index(item);
-    }
+    addNamed(shapeStyle, ShapeTypeNames, [](TvekShape& s, int i) { s.SetShape(static_cast<TvekShapeType>(i)); });
+    for (int kind = 0; kind < ShapeTypeCount; ++kind) shapeStyle.Items[kind]->ImageIndex = kind;
 
     if (!UserShapes.empty()) {
         TShapeMenuItem& userStyle = root.Add("UserShape Style");
@@ -205,17 +223,12 @@ void TvekShapeController::BuildItems()
     }
 
     TShapeMenuItem& gradientStyle = root.Add("GradientStyle");
-    for (int direction = 0; direction < FillDirectionCount; ++direction) {
-        TShapeMenuItem& item = gradientStyle.Add(FillDirectionNames[direction]);
-        item.ImageIndex = fillDirectionBase_ + direction;
-        item.OnClick = onShape([&item](TvekShape& s) {
-            const int index = NameIndex(FillDirectionNames, item.Caption);
-            if (index < 0) return;
-            s.SetFillDirection(static_cast<TvekFillDirection>(index));
-            s.SetGradient(true);
-        });
-        Index(item);
-    }
+    addNamed(gradientStyle, FillDirectionNames, [](TvekShape& s, int i) {
+        s.SetFillDirection(static_cast<TvekFillDirection>(i));
+        s.SetGradient(true);
+    });
+    for (int direction = 0; direction < FillDirectionCount; ++direction)
+        gradientStyle.Items[direction]->ImageIndex = fillDirectionBase_ + direction;
 
     TShapeMenuItem& gradient = root.Add("Gradient");
     check(gradient);
@@ -235,31 +248,14 @@ void TvekShapeController::BuildItems()
     }));
 
     TShapeMenuItem& brushStyle = root.Add("Brush Style");
-    for (int style = 0; style < static_cast<int>(BrushStyleNames.size()); ++style) {
-        TShapeMenuItem& item = brushStyle.Add(BrushStyleNames[style]);
-        radio(item, 4);
-        item.OnClick = onShape([&item](TvekShape& s) {
-            const int index = NameIndex(BrushStyleNames, item.Caption);
-            if (index < 0) return;
-            TBrush brush = s.Brush();
-            brush.Style = static_cast<TBrushStyle>(index);
-            s.SetBrush(brush);
-        });
-    }
+    addNamed(brushStyle, BrushStyleNames,
+             [](TvekShape& s, int i) { SetShapeBrushStyle(s, static_cast<TBrushStyle>(i)); });
+    radioGroup(brushStyle, 4);
 
     TShapeMenuItem& pen = root.Add("Pen");
     TShapeMenuItem& penStyle = pen.Add("Style");
-    for (int style = 0; style < static_cast<int>(PenStyleNames.size()); ++style) {
-        TShapeMenuItem& item = penStyle.Add(PenStyleNames[style]);
-        radio(item, 5);
-        item.OnClick = onShape([&item](TvekShape& s) {
-            const int index = NameIndex(PenStyleNames, item.Caption);
-            if (index < 0) return;
-            TPen p = s.Pen();
-            p.Style = static_cast<TPenStyle>(index);
-            s.SetPen(p);
-        });
-    }
+    addNamed(penStyle, PenStyleNames, [](TvekShape& s, int i) { SetShapePenStyle(s, static_cast<TPenStyle>(i)); });
+    radioGroup(penStyle, 5);
     pen.Add("Color...", onShape([](TvekShape& s) {
         TPen p = s.Pen();
         if (Ui().PickColor(p.Color)) s.SetPen(p);
@@ -295,15 +291,11 @@ void TvekShapeController::BuildItems()
     }));
 
     TShapeMenuItem& mouseMode = root.Add("Mouse Mode");
-    for (int mode = 0; mode < ShapeMouseModeCount; ++mode) {
-        TShapeMenuItem& item = mouseMode.Add(MouseModeNames[mode]);
-        radio(item, 3);
-        item.OnClick = onShape([this, &item](TvekShape& s) {
-            const int index = NameIndex(MouseModeNames, item.Caption);
-            if (index >= 0) s.SetMouseMode(static_cast<TShapeMouseMode>(index));
-            if (onMouseModeChanged) onMouseModeChanged(*this, s.MouseMode());
-        });
-    }
+    addNamed(mouseMode, MouseModeNames, [this](TvekShape& s, int i) {
+        s.SetMouseMode(static_cast<TShapeMouseMode>(i));
+        if (onMouseModeChanged) onMouseModeChanged(*this, s.MouseMode());
+    });
+    radioGroup(mouseMode, 3);
 
     TShapeMenuItem& activeMouse = root.Add("ActiveMouse");
     check(activeMouse);

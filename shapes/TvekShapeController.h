@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+// The brush or pen style of a shape, its other values kept.
+void SetShapeBrushStyle(TvekShape& shape, TBrushStyle style);
+void SetShapePenStyle(TvekShape& shape, TPenStyle style);
+
 // One entry of the controller's pop-up menu, as data: the host turns it into its own menu, shows
 // Checked and Visible, and calls OnClick when the entry is chosen.
 struct TShapeMenuItem {

@@ -7,6 +7,7 @@
 #include "platform/UiServices.h"
 #include "shapes/TvekShape.h"
 #include "shapes/TvekShapeController.h"
+#include "tests/app/WindowFixture.h"
 #include "tests/common/TestFiles.h"
 
 #include <QAction>
@@ -22,19 +23,8 @@
 
 namespace {
 
-class ShapeWindowTest : public ::testing::Test {
+class ShapeWindowTest : public WindowFixture {
 protected:
-    void SetUp() override
-    {
-        saved_ = ProgramFolder();
-        SetProgramFolder(temp_.Path() + "/");
-        window_ = std::make_unique<TVistrelF>(&ui_);
-    }
-    void TearDown() override
-    {
-        window_.reset();
-        SetProgramFolder(saved_);
-    }
     TvekShape& Shape() { return *window_->vekShape1; }
     void Press(const std::string& hint)
     {
@@ -58,10 +48,6 @@ protected:
         return Shape().Font().Size;
     }
 
-    TTempDir temp_;
-    std::string saved_;
-    TScriptedUi ui_;
-    std::unique_ptr<TVistrelF> window_;
 };
 
 TEST_F(ShapeWindowTest, TheShapeAndItsToolbarShowWithViewShape)
