@@ -1,21 +1,13 @@
 #include "app/CliImageFiles.h"
 
+#include "app/VistrelDoc.h"
 #include "platform/Errors.h"
-
-namespace {
-
-void RefuseUnknown(const std::string& fileName)
-{
-    throw EvekImageError("Unknown image file type: \"" + fileName + "\".");
-}
-
-} // namespace
 
 TCliImageFiles::TCliImageFiles(const std::string& source, const std::string& destination)
     : source_(source), destination_(destination)
 {
-    if (!CanLoadImageFile(source)) RefuseUnknown(source);
-    if (!destination.empty() && !CanSaveImageFile(destination)) RefuseUnknown(destination);
+    RequireLoadableImageFile(source);
+    if (!destination.empty()) RequireSavableImageFile(destination);
 }
 
 TBitmap TCliImageFiles::Load()

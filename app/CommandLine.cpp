@@ -2,10 +2,11 @@
 
 #include "platform/ProgramFolder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <iostream>
-#include <map>
 
 namespace {
 
@@ -27,67 +28,93 @@ void PrintUsage(std::ostream& out)
 {
     out << "Usage: vistrel [--home DIR] [FILE...]          start the window (opening the first file)\n";
     for (const auto& s : kSubcommands) out << "       vistrel [--home DIR] " << s.usage << "\n";
-    out << "       vistrel --help\n";
+    out << "       vistrel --help | --version\n";
+}
+
+int UsageError(const std::string& message)
+{
+    std::cerr << message << "\n";
+    PrintUsage(std::cerr);
+    return 2;
+}
+
+const TSubcommand* FindSubcommand(const std::string& word)
+{
+    for (const auto& s : kSubcommands)
+        if (word == s.name) return &s;
+    return nullptr;
+}
+
+bool IsOption(const std::string& word) { return word.size() > 1 && word[0] == '-'; }
+
+// A word the window opens: an existing file. Anything else is a subcommand or a mistyped one.
+bool IsWindowFile(const std::string& word)
+{
+    std::error_code ec;
+    return !IsOption(word) && std::filesystem::is_regular_file(word, ec);
+}
+
+// argv without the program name and without "--home DIR", whose folder goes to home (the last one
+// given wins). False when --home has no folder.
+bool SplitArguments(int argc, char** argv, std::vector<std::string>& args, std::string& home)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--home") != 0) {
+            args.emplace_back(argv[i]);
+            continue;
+        }
+        if (i + 1 >= argc) return false;
+        home = argv[++i];
+    }
+    return true;
+}
+
+// The window is asked for by no words at all or by files only; it is never started for a mistake,
+// since without a display that would end in Qt's abort rather than in the usage.
+bool AsksForWindow(const std::vector<std::string>& args)
+{
+    return (args.empty() || !FindSubcommand(args[0])) && std::all_of(args.begin(), args.end(), IsWindowFile);
 }
 
 } // namespace
 
 bool IsHeadlessCommand(int argc, char** argv)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--home") == 0) {
-            ++i;
-            continue;
-        }
-        if (argv[i][0] == '-') return true;
-        for (const auto& s : kSubcommands)
-            if (std::strcmp(argv[i], s.name) == 0) return true;
-        return false;
-    }
-    return false;
+    std::vector<std::string> args;
+    std::string home;
+    return !SplitArguments(argc, argv, args, home) || !AsksForWindow(args);
 }
 
 int RunCommandLine(int argc, char** argv, std::vector<std::string>& windowFiles)
 {
     std::vector<std::string> args;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--home") {
-            if (i + 1 >= argc) {
-                std::cerr << "--home needs a folder\n";
-                PrintUsage(std::cerr);
-                return 2;
-            }
-            SetProgramFolder(argv[++i]);
-            continue;
-        }
-        args.push_back(a);
-    }
+    std::string home;
+    if (!SplitArguments(argc, argv, args, home)) return UsageError("--home needs a folder");
+    if (!home.empty()) SetProgramFolder(home);
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         PrintUsage(std::cout);
         return 0;
     }
+    if (!args.empty() && args[0] == "--version") {
+        std::cout << "Vistrel 9\n";
+        return 0;
+    }
     if (!args.empty()) {
-        for (const auto& s : kSubcommands) {
-            if (args[0] != s.name) continue;
+        if (const TSubcommand* s = FindSubcommand(args[0])) {
             TCliArgs rest(args.begin() + 1, args.end());
             try {
-                return s.run(rest);
+                return s->run(rest);
             } catch (const TCliUsageError& e) {
-                std::cerr << e.message << "\n";
-                PrintUsage(std::cerr);
-                return 2;
+                return UsageError(e.message);
             } catch (const std::exception& e) {
                 std::cerr << e.what() << "\n";
                 return 1;
             }
         }
-        if (args[0].size() > 1 && args[0][0] == '-') {
-            std::cerr << "Unknown option " << args[0] << "\n";
-            PrintUsage(std::cerr);
-            return 2;
-        }
+        if (IsOption(args[0])) return UsageError("Unknown option " + args[0]);
     }
+    for (const auto& word : args)
+        if (!IsWindowFile(word)) return UsageError("\"" + word + "\" is neither a subcommand nor a file");
     windowFiles = args;
     return -1;
 }

@@ -94,8 +94,10 @@ void TPictureView::paintEvent(QPaintEvent*)
 
 void TPictureView::mouseMoveEvent(QMouseEvent* event)
 {
+    // Taken here: passed on, the move would reach the scroll box, which reports its own client
+    // position over ours once the picture is scrolled.
     emit MouseMoved(event->position().toPoint().x(), event->position().toPoint().y());
-    QWidget::mouseMoveEvent(event);
+    event->accept();
 }
 
 // ---- scroll box --------------------------------------------------------------------------------

@@ -38,7 +38,12 @@ QString QtFileFilter(const std::string& windowsFilter)
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString patterns = parts[i + 1];
         patterns.replace(';', ' ');
-        filters << parts[i] + " (" + patterns + ")";
+        // A description that already names its patterns, as Windows filters often do, keeps them once.
+        QString named = parts[i];
+        if (named.replace(';', ' ').endsWith("(" + patterns + ")"))
+            filters << named;
+        else
+            filters << parts[i] + " (" + patterns + ")";
     }
     return filters.join(";;");
 }

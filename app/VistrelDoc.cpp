@@ -16,6 +16,14 @@ const char* const kSaveFilter =
     "Encrypted GIF Images|*.xgif|Encrypted PNG Images|*.xpng";
 const char* const kWebAddress = "https://vistrel.org/";
 
+namespace {
+#ifdef VISTREL_DATA_DIR
+const char* const kInstalledDataFolder = VISTREL_DATA_DIR "/";
+#else
+const char* const kInstalledDataFolder = "/usr/local/share/vistrel/";
+#endif
+} // namespace
+
 std::string ImageInfoText(const TBitmap& picture)
 {
     const char* depth = "unrecognized pixel depth";
@@ -32,10 +40,27 @@ std::string ImageInfoText(const TBitmap& picture)
            depth;
 }
 
+namespace {
+[[noreturn]] void RefuseUnknown(const std::string& fileName)
+{
+    throw EvekImageError("Unknown image file type: \"" + fileName + "\".");
+}
+} // namespace
+
+void RequireLoadableImageFile(const std::string& fileName)
+{
+    if (!CanLoadImageFile(fileName)) RefuseUnknown(fileName);
+}
+
+void RequireSavableImageFile(const std::string& fileName)
+{
+    if (!CanSaveImageFile(fileName)) RefuseUnknown(fileName);
+}
+
 void TVistrelDoc::LoadFile(const std::string& fileName)
 {
+    RequireLoadableImageFile(fileName);
     LoadImageFile(fileName, Picture, FileSettings);
-    view_.PictureChanged();
 }
 
 void TVistrelDoc::PrepareEffect()
@@ -57,6 +82,7 @@ void TVistrelDoc::SaveAs()
 {
     std::string fileName;
     if (!Ui().SaveFileDialog(kSaveFilter, fileName)) return;
+    RequireSavableImageFile(fileName);
     std::error_code ec;
     if (std::filesystem::exists(fileName, ec) &&
         !Ui().AskYesNo("This file allready exists. Do yo want to overwrite it?"))
@@ -74,10 +100,14 @@ void TVistrelDoc::ShowImageInfo() const { Ui().ShowMessage(ImageInfoText(Picture
 
 void TVistrelDoc::HelpContents()
 {
-    const std::string manual = ProgramFolder() + "Vistrel.html";
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(manual, ec)) throw EvekFileError("Cannot find the help file " + manual);
-    view_.ShellOpen(manual);
+    // A program folder given with --home holds the settings only; the manual came with the program.
+    const std::string folders[] = {ProgramFolder(), ExecutableFolder(), kInstalledDataFolder};
+    for (const std::string& folder : folders) {
+        const std::string manual = folder + "Vistrel.html";
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(manual, ec)) return view_.ShellOpen(manual);
+    }
+    throw EvekFileError("Cannot find the help file " + ProgramFolder() + "Vistrel.html");
 }
 
 void TVistrelDoc::About() const

@@ -10,7 +10,8 @@
 class TVistrelView {
 public:
     virtual ~TVistrelView() = default;
-    // The working image was replaced: the picture control takes its size again.
+    // The working image may have changed: the picture control shows it and takes its size again.
+    // The window's command frame calls it after every command.
     virtual void PictureChanged() = 0;
     // Re-reads the file list, so that a file just written shows.
     virtual void RefreshFiles() = 0;
@@ -57,7 +58,8 @@ public:
     int BatchKeep = 0;
     TSelectionRect SelectionRect;
 
-    // Reads a file into the working image by its extension; a failing reader leaves it as it was.
+    // Reads a file into the working image by its extension; a failing reader leaves it as it was, and
+    // an unknown extension is an error.
     void LoadFile(const std::string& fileName);
 
     // Before a change: the undo copy and a 24-bit work copy of the working image.
@@ -91,6 +93,11 @@ private:
 
 // "image width=W height=H", a line break and the pixel depth.
 std::string ImageInfoText(const TBitmap& picture);
+
+// Raise "Unknown image file type" for a name whose extension has no reader (writer): the window
+// and the subcommands tell the user instead of loading or writing nothing in silence.
+void RequireLoadableImageFile(const std::string& fileName);
+void RequireSavableImageFile(const std::string& fileName);
 
 extern const char* const kOpenFilter;
 extern const char* const kSaveFilter;

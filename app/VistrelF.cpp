@@ -28,6 +28,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <climits>
 #include <filesystem>
 #include <set>
 
@@ -42,8 +43,22 @@ const char* const kSettings = "Settings";
 const char* const kWindowSection = "VistrelF";
 const char* const kHasCommand = "vistrelHasCommand";
 
-// A settings file with an absurd size must not make the window larger than the desktop.
-int BoundedSide(int side, int screenSide) { return std::clamp(side, 1, std::max(screenSide, 640)); }
+// A saved placement from another monitor or another scale factor may lie off the screen or be larger
+// than it: the window is fitted into the available area of the screen it was on (the primary screen
+// when that one is gone).
+void FitToScreen(int& left, int& top, int& width, int& height)
+{
+    const QPoint centre(static_cast<int>(std::clamp<long long>(left + width / 2LL, INT_MIN, INT_MAX)),
+                        static_cast<int>(std::clamp<long long>(top + height / 2LL, INT_MIN, INT_MAX)));
+    QScreen* screen = QGuiApplication::screenAt(centre);
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    width = std::clamp(width, 1, std::max(area.width(), 1));
+    height = std::clamp(height, 1, std::max(area.height(), 1));
+    left = std::clamp(left, area.left(), area.left() + area.width() - width);
+    top = std::clamp(top, area.top(), area.top() + area.height() - height);
+}
 
 } // namespace
 
@@ -213,8 +228,16 @@ QAction* TVistrelF::Action(const std::string& name) const
 
 void TVistrelF::RunCommand(const std::function<void()>& command)
 {
+    Guarded(command);
+    // Whatever changed the working image, before an error too, shows: the command frame refreshes
+    // the picture, so that no command can forget to.
+    PictureChanged();
+}
+
+void TVistrelF::Guarded(const std::function<void()>& action)
+{
     try {
-        command();
+        action();
     } catch (const std::exception& e) {
         Ui().ShowError(e.what());
     } catch (...) {
@@ -246,14 +269,15 @@ void TVistrelF::FormCreate()
     if (startMaximized_) {
         setWindowState(windowState() | Qt::WindowMaximized);
     } else {
-        const int left = TIniFile32(SettingsFile()).ReadInteger(kWindowSection, "Left", x());
-        const int top = TIniFile32(SettingsFile()).ReadInteger(kWindowSection, "Top", y());
-        const int width = TIniFile32(SettingsFile()).ReadInteger(kWindowSection, "Width", this->width());
-        const int height = TIniFile32(SettingsFile()).ReadInteger(kWindowSection, "Height", this->height());
-        QSize desktop(0, 0);
-        if (QScreen* screen = QGuiApplication::primaryScreen()) desktop = screen->virtualSize();
+        int left = TIniFile32(SettingsFile()).ReadInteger(kWindowSection, "Left", x());
+        int top = TIniFile32(SettingsFile()).ReadInteger(kWindowSection, "Top", y());
+        int width = TIniFile32(SettingsFile()).ReadInteger(kWindowSection, "Width", this->width());
+        int height = TIniFile32(SettingsFile()).ReadInteger(kWindowSection, "Height", this->height());
+        // The first start keeps its fixed placement; a saved one is fitted to the screen.
+        if (left != x() || top != y() || width != this->width() || height != this->height())
+            FitToScreen(left, top, width, height);
         move(left, top);
-        resize(BoundedSide(width, desktop.width()), BoundedSide(height, desktop.height()));
+        resize(width, height);
     }
     vekDirectories1->Loaded();
 }
@@ -265,8 +289,8 @@ void TVistrelF::FormDestroy()
     doc_.UndoBitmap = TBitmap();
     doc_.WorkBitmap = TBitmap();
     doc_.BatchFiles.clear();
-    RunCommand([this] { SaveTextLines(CustomColorsFile(), doc_.CustomColors); });
-    RunCommand([this] { WriteSettings(); });
+    Guarded([this] { SaveTextLines(CustomColorsFile(), doc_.CustomColors); });
+    Guarded([this] { WriteSettings(); });
 }
 
 void TVistrelF::WriteSettings()
@@ -304,11 +328,6 @@ void TVistrelF::RunScript1Click()
     vekScript1->onInclude = FileIncludeHandler(fs::path(fileName).parent_path().string());
     if (vekScript1->DataSourceFolder.empty())
         vekScript1->DataSourceFolder = ProgramFolder().substr(0, ProgramFolder().size() - 1);
-    // Whatever the script did to the image before an error stays, so show it either way.
-    struct TShowAfter {
-        TVistrelF& window;
-        ~TShowAfter() { window.PictureChanged(); }
-    } showAfter{*this};
     vekScript1->SetScript(text);
     vekScript1->Execute();
 }
@@ -366,5 +385,5 @@ void TVistrelF::EnableUndo()
 
 void TVistrelF::ShowFolder(const std::string& folder)
 {
-    RunCommand([this, &folder] { RzDirectoryListBox1->SetDirectory(folder); });
+    Guarded([this, &folder] { RzDirectoryListBox1->SetDirectory(folder); });
 }

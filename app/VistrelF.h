@@ -49,7 +49,8 @@ public:
 
     // The main menu entry of that name (see the menu map), or nullptr.
     QAction* Action(const std::string& name) const;
-    // Runs a command; its error goes to the error box and the window goes on.
+    // The command frame: runs a command, shows its error in the error box (the window goes on) and
+    // then shows the working image as the command left it.
     void RunCommand(const std::function<void()>& command);
     void RunCommand(TMenuCommand command);
 
@@ -117,6 +118,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Runs an action of the window itself; its error goes to the error box.
+    void Guarded(const std::function<void()>& action);
     void BuildLayout();
     void BuildMenus();
     void BuildOverlay();

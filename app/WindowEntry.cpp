@@ -8,9 +8,11 @@
 #include <QApplication>
 #include <QTimer>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
+#include <memory>
 
 namespace {
 
@@ -32,11 +34,33 @@ public:
     }
 };
 
+// Qt ends the process from inside its start-up when no display can be opened; the user gets one
+// line instead of an abort. The warnings that come first only say the same at greater length.
+void NoDisplay(QtMsgType type, const QMessageLogContext&, const QString&)
+{
+    if (type != QtFatalMsg) return;
+    std::fputs("Cannot start the window: no display could be opened (is DISPLAY set?). "
+               "Subcommands run without one: see vistrel --help.\n",
+               stderr);
+    std::fflush(stderr);
+    std::_Exit(1);
+}
+
+// The application object, made with a watch for a missing display.
+std::unique_ptr<TVistrelApplication> StartApplication(int& argc, char** argv)
+{
+    const QtMessageHandler previous = qInstallMessageHandler(NoDisplay);
+    auto app = std::make_unique<TVistrelApplication>(argc, argv);
+    qInstallMessageHandler(previous);
+    return app;
+}
+
 } // namespace
 
 int RunWindow(int argc, char** argv)
 {
-    TVistrelApplication app(argc, argv);
+    const auto application = StartApplication(argc, argv);
+    TVistrelApplication& app = *application;
     QApplication::setApplicationName("Vistrel 9");
     QApplication::setDesktopFileName("vistrel");
     Q_INIT_RESOURCE(vistrel);
@@ -44,11 +68,8 @@ int RunWindow(int argc, char** argv)
     // Qt has taken its own options out of argv; what is left is --home and the files to open.
     std::vector<std::string> fileNames;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--home") == 0) {
-            if (i + 1 >= argc) {
-                std::cerr << "--home needs a folder\n";
-                return 2;
-            }
+        // The command line has made sure that --home has its folder.
+        if (std::strcmp(argv[i], "--home") == 0 && i + 1 < argc) {
             SetProgramFolder(argv[++i]);
         } else {
             fileNames.push_back(argv[i]);

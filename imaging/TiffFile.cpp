@@ -160,11 +160,11 @@ namespace {
 
 enum TTiffKind { tkBilevel, tkGrey, tkPalette, tkRgb };
 
-// Reads one page into a bitmap, showing the messages of the reader; false when the page gave nothing.
+// Reads one page into a bitmap; false when the page gave nothing, with the reason added to told.
 class TTiffPageReader {
 public:
-    TTiffPageReader(const TGraphicTiff& page, TTiffKind kind, std::uint32_t photometric)
-        : page_(page), kind_(kind), photometric_(photometric)
+    TTiffPageReader(const TGraphicTiff& page, TTiffKind kind, std::uint32_t photometric, std::vector<std::string>& told)
+        : page_(page), kind_(kind), photometric_(photometric), told_(told)
     {
     }
     bool Read(TBitmap& result);
@@ -173,7 +173,7 @@ private:
     bool Need(std::uint16_t tag, const char* message, std::uint32_t& value) const
     {
         if (page_.TagValue(tag, value)) return true;
-        Ui().ShowMessage(message);
+        told_.push_back(message);
         return false;
     }
     static void CheckRange(std::uint32_t value)
@@ -188,6 +188,7 @@ private:
     const TGraphicTiff& page_;
     TTiffKind kind_;
     std::uint32_t photometric_;
+    std::vector<std::string>& told_;
     std::uint32_t width_ = 0, height_ = 0, bits_ = 1, samples_ = 1;
     std::uint64_t rowBytes_ = 0;
     std::uint32_t rowsPerStrip_ = 0;
@@ -199,7 +200,7 @@ bool TTiffPageReader::ReadBitsPerSample()
     const TTiffEntry* e = page_.FindEntry(ttagBitsPerSample);
     auto values = e ? page_.Values(*e) : std::vector<std::uint32_t>{};
     if (values.empty()) {
-        Ui().ShowMessage("Error reading tag Bits Per Sample");
+        told_.push_back("Error reading tag Bits Per Sample");
         return false;
     }
     for (auto v : values) CheckRange(v);
@@ -209,17 +210,17 @@ bool TTiffPageReader::ReadBitsPerSample()
         bool allEight = std::all_of(values.begin(), values.begin() + std::min<std::size_t>(values.size(), 3),
                                     [](std::uint32_t v) { return v == 8; });
         if (!allEight) {
-            Ui().ShowMessage("Error: Bits Per Sample (RGB) not 8");
+            told_.push_back("Error: Bits Per Sample (RGB) not 8");
             return false;
         }
         return true;
     }
     if (kind_ == tkGrey && bits_ != 4 && bits_ != 8) {
-        Ui().ShowMessage("Error: Bits Per Sample not 4 or 8");
+        told_.push_back("Error: Bits Per Sample not 4 or 8");
         return false;
     }
     if (kind_ == tkPalette && bits_ != 1 && bits_ != 4 && bits_ != 8) {
-        Ui().ShowMessage("Error: Bits Per Sample not 4 or 8");
+        told_.push_back("Error: Bits Per Sample not 4 or 8");
         return false;
     }
     return true;
@@ -272,7 +273,7 @@ bool TTiffPageReader::CheckStrips()
         const TTiffStrip* strip = page_.Strip(static_cast<int>(std::min<std::uint64_t>(s, 0x7FFFFFFF)));
         std::uint64_t rows = std::min<std::uint64_t>(rowsPerStrip_, height_ - s * rowsPerStrip_);
         if (!strip || strip->ByteCount < rows * rowBytes_ || !file.InFile(strip->Offset, strip->ByteCount)) {
-            Ui().ShowMessage("Error reading image data");
+            told_.push_back("Error reading image data");
             return false;
         }
     }
@@ -315,7 +316,7 @@ bool TTiffPageReader::Read(TBitmap& result)
         static const char* const messages[] = {"Cant read compressed bilevel image", "Cant read compressed Gray Scale Image",
                                                "Cant read compressed ColorPaletImage",
                                                "Cant read compressed RGB Full Color Image"};
-        Ui().ShowMessage(messages[kind_]);
+        told_.push_back(messages[kind_]);
         return false;
     }
     if (!ReadBitsPerSample()) return false;
@@ -329,7 +330,7 @@ bool TTiffPageReader::Read(TBitmap& result)
     if (width_ == 0 || height_ == 0) return false;
 
     if (kind_ == tkPalette && !page_.FindEntry(ttagColorMap)) {
-        Ui().ShowMessage("Error reading tag Color Table Offset");
+        told_.push_back("Error reading tag Color Table Offset");
         return false;
     }
     if (!CheckStrips()) return false;
@@ -353,23 +354,22 @@ void LoadTiffFile(const std::string& fileName, TBitmap& target)
 void DecodeTiff(const TFileTiff& file, TBitmap& target)
 {
     const std::string& fileName = file.FileName();
-    const std::string nothing = "No image could be read from " + fileName + ".";
-    if (!file.Valid()) {
-        Ui().ShowMessage("<" + fileName + "> is not a valid TIFF file");
-        throw EvekImageError(nothing);
-    }
+    // The readers' reasons become the one error of a file that gave nothing; a file that gave a
+    // page still tells why its other pages were passed over.
+    if (!file.Valid()) throw EvekImageError("<" + fileName + "> is not a valid TIFF file");
 
+    std::vector<std::string> told;
     TBitmap result;
     bool loaded = false;
     for (int i = 0; i < file.PageCount(); ++i) {
         const TGraphicTiff& page = *file.Page(i);
         std::uint32_t photometric = 0;
         if (!page.TagValue(ttagPhotometric, photometric)) {
-            Ui().ShowMessage("Error reading tag Photometric interpretation");
+            told.push_back("Error reading tag Photometric interpretation");
             break;
         }
         if (photometric > 3) {
-            Ui().ShowMessage("Error evaluating Photometric interpretation: " + std::to_string(photometric));
+            told.push_back("Error evaluating Photometric interpretation: " + std::to_string(photometric));
             break;
         }
         TTiffKind kind = tkRgb;
@@ -385,8 +385,13 @@ void DecodeTiff(const TFileTiff& file, TBitmap& target)
         } else if (photometric == 3) {
             kind = tkPalette;
         }
-        if (TTiffPageReader(page, kind, photometric).Read(result)) loaded = true;
+        if (TTiffPageReader(page, kind, photometric, told).Read(result)) loaded = true;
     }
-    if (!loaded) throw EvekImageError(nothing);
+    if (!loaded) {
+        std::string reasons;
+        for (const auto& line : told) reasons += (reasons.empty() ? "" : "\n") + line;
+        throw EvekImageError(reasons.empty() ? "No image could be read from " + fileName + "." : reasons);
+    }
+    for (const auto& line : told) Ui().ShowMessage(line);
     target.Assign(result);
 }

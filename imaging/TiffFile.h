@@ -104,9 +104,9 @@ private:
     bool valid_ = false;
 };
 
-// Reads the pages of an open file into target (the last readable page wins), showing the messages of
-// the readers; raises EvekImageError when no page could be read. The file name names the file in
-// the messages.
+// Reads the pages of an open file into target (the last readable page wins). When no page could be
+// read, raises EvekImageError with the readers' reasons; otherwise the reasons pages were passed over
+// are shown as messages. The file name names the file in the messages.
 void DecodeTiff(const TFileTiff& file, TBitmap& target);
 // The bytes of a TIFF file holding the bitmap.
 std::string EncodeTiff(const TBitmap& source);

@@ -13,9 +13,25 @@ std::string WithSlash(std::string folder)
     if (folder.back() != '/') folder += '/';
     return folder;
 }
+
+std::string RunningExecutableFolder()
+{
+    std::error_code ec;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string("./") : WithSlash(exe.parent_path().string());
+}
+
+std::string& ExecutableFolderStore()
+{
+    static std::string folder = RunningExecutableFolder();
+    return folder;
+}
 } // namespace
 
 const std::string& ProgramFolder() { return g_folder; }
+
+const std::string& ExecutableFolder() { return ExecutableFolderStore(); }
+void SetExecutableFolder(const std::string& folder) { ExecutableFolderStore() = WithSlash(folder); }
 
 void SetProgramFolder(const std::string& folder)
 {

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <unistd.h>
 
 namespace {
 TUiServices* g_current = nullptr;
@@ -29,13 +30,17 @@ TUiScope::~TUiScope() { g_current = previous_; }
 
 // ---- console -------------------------------------------------------------------------------
 
-TConsoleUi::TConsoleUi() : TConsoleUi(std::cin, std::cout, std::cerr) {}
+TConsoleUi::TConsoleUi() : TConsoleUi(std::cin, std::cout, std::cerr) { typedAnswers_ = isatty(STDIN_FILENO); }
 TConsoleUi::TConsoleUi(std::istream& in, std::ostream& out, std::ostream& err) : in_(in), out_(out), err_(err) {}
 
 bool TConsoleUi::ReadLine(const std::string& prompt, std::string& line)
 {
     err_ << prompt << std::flush;
-    if (!std::getline(in_, line)) return false;
+    const bool read = static_cast<bool>(std::getline(in_, line));
+    // A typed answer ends the prompt's line with its Return; one read from a pipe or a file does not,
+    // and the next message would run on after the prompt.
+    if (!typedAnswers_) err_ << std::endl;
+    if (!read) return false;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return true;
 }

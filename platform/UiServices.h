@@ -63,6 +63,7 @@ private:
     std::istream& in_;
     std::ostream& out_;
     std::ostream& err_;
+    bool typedAnswers_ = false; // standard input is a terminal
 };
 
 // Tests: answers are queued beforehand and taken in order; every message is recorded. A dialog with

@@ -10,7 +10,10 @@ namespace {
 
 TEST(QtUiServices, WindowsFiltersBecomeQtFilters)
 {
-    EXPECT_EQ(QtFileFilter("vekScript Files (*.vek)|*.vek").toStdString(), "vekScript Files (*.vek) (*.vek)");
+    // A description that names its patterns already does not name them twice.
+    EXPECT_EQ(QtFileFilter("vekScript Files (*.vek)|*.vek").toStdString(), "vekScript Files (*.vek)");
+    EXPECT_EQ(QtFileFilter("Pictures (*.bmp;*.gif)|*.bmp;*.gif").toStdString(), "Pictures (*.bmp *.gif)");
+    EXPECT_EQ(QtFileFilter("Scripts (old)|*.vek").toStdString(), "Scripts (old) (*.vek)");
     EXPECT_EQ(QtFileFilter("GIF, JPG files|*.gif;*.jpg|PNG files|*.png").toStdString(),
               "GIF, JPG files (*.gif *.jpg);;PNG files (*.png)");
     EXPECT_EQ(QtFileFilter("").toStdString(), "");

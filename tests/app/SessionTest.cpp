@@ -47,7 +47,9 @@ int RunSession(const std::string& home, int signal, const QStringList& files = {
 TEST(Session, TermAndIntCloseTheWindowSoThatTheSettingsAreWritten)
 {
     TTempDir home;
-    ASSERT_EQ(RunSession(home.Path(), SIGTERM, {QString::fromStdString(home.File("missing.bmp"))}), 0);
+    // The broken file's error box is open when the session ends.
+    std::ofstream(home.File("broken.bmp")) << "BM";
+    ASSERT_EQ(RunSession(home.Path(), SIGTERM, {QString::fromStdString(home.File("broken.bmp"))}), 0);
     const std::string ini = home.File("vistrel.ini");
     EXPECT_EQ(TIniFile32(ini).ReadString("Settings", "lastDir", ""), home.Path());
     EXPECT_EQ(TIniFile32(ini).ReadString("VistrelF", "State", ""), "0");

@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QScrollBar>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -42,14 +44,18 @@ protected:
     void SetUp() override
     {
         saved_ = ProgramFolder();
+        savedExe_ = ExecutableFolder();
         home_ = temp_.File("Home");
         fs::create_directories(home_);
         SetProgramFolder(home_);
+        fs::create_directories(temp_.File("bin"));
+        SetExecutableFolder(temp_.File("bin"));
     }
     void TearDown() override
     {
         window_.reset();
         SetProgramFolder(saved_);
+        SetExecutableFolder(savedExe_);
     }
     TVistrelF& Start()
     {
@@ -67,6 +73,7 @@ protected:
     TTempDir temp_;
     std::string home_;
     std::string saved_;
+    std::string savedExe_;
     TScriptedUi ui_;
     std::unique_ptr<TVistrelF> window_;
     std::vector<std::string> launched_;
@@ -149,6 +156,18 @@ TEST_F(WindowTest, AbsurdWindowSizesFromTheSettingsAreBounded)
     EXPECT_GE(window.height(), 1);
 }
 
+TEST_F(WindowTest, ASavedPlacementOffTheScreenOrLargerThanItIsFittedToTheScreen)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    WriteWholeFile(Ini(), "[VistrelF]\nState=0\nLeft=" + std::to_string(area.right() + 3000) +
+                              "\nTop=-2500\nWidth=" + std::to_string(area.width() * 2) +
+                              "\nHeight=" + std::to_string(area.height() + 1) + "\n");
+    TVistrelF& window = Start();
+    EXPECT_TRUE(area.contains(window.geometry())) << window.x() << "," << window.y() << " " << window.width() << "x"
+                                                  << window.height();
+    EXPECT_EQ(window.width(), area.width());
+}
+
 TEST_F(WindowTest, SaveAsAsksBeforeOverwritingAndRefreshesTheFileList)
 {
     TVistrelF& window = Start();
@@ -174,6 +193,48 @@ TEST_F(WindowTest, SaveAsAsksBeforeOverwritingAndRefreshesTheFileList)
     window.Action("SaveAs1")->trigger();
     EXPECT_EQ(ReadWholeFile(existing).substr(0, 2), "BM");
     EXPECT_TRUE(ui_.Messages("error").empty());
+}
+
+TEST_F(WindowTest, SavingAsAnIconShowsThePictureItLeaves)
+{
+    TVistrelF& window = Start();
+    window.Doc().Picture = TBitmap(48, 40);
+    window.PictureChanged();
+    ui_.Queue(home_ + "/small.ico");
+    ui_.Queue("Yes");
+    window.Action("SaveAs1")->trigger();
+    ASSERT_TRUE(fs::exists(home_ + "/small.ico"));
+    EXPECT_EQ(window.Doc().Picture.PixelFormat(), pf8bit);
+    EXPECT_EQ(window.Image1->size(), QSize(32, 32));
+    EXPECT_EQ(window.Image1->Picture().size(), QSize(32, 32));
+    EXPECT_EQ(window.Image1->Picture().format(), QImage::Format_Indexed8);
+}
+
+TEST_F(WindowTest, UnknownFileTypesAreToldNotPassedOver)
+{
+    WriteWholeFile(home_ + "/notes.txt", "some text");
+    TVistrelF& window = Start();
+    window.Doc().Picture = TBitmap(6, 6);
+    window.OpenFile(home_ + "/notes.txt");
+    ui_.Queue(home_ + "/notes.txt");
+    window.Action("Open1")->trigger();
+    ui_.Queue(home_ + "/picture.xyz");
+    window.Action("SaveAs1")->trigger();
+    EXPECT_EQ(ui_.Messages("error"), (std::vector<std::string>{"Unknown image file type: \"" + home_ + "/notes.txt\".",
+                                                                "Unknown image file type: \"" + home_ + "/notes.txt\".",
+                                                                "Unknown image file type: \"" + home_ + "/picture.xyz\"."}));
+    EXPECT_TRUE(ui_.Messages("question").empty());
+    EXPECT_FALSE(fs::exists(home_ + "/picture.xyz"));
+    EXPECT_EQ(window.Doc().Picture.Width(), 6);
+}
+
+TEST_F(WindowTest, AnUnreadableTiffIsOneMessage)
+{
+    WriteWholeFile(home_ + "/bad.tif", "II*\0\x08\0\0\0\0\0\0\0");
+    TVistrelF& window = Start();
+    window.OpenFile(home_ + "/bad.tif");
+    ASSERT_EQ(ui_.Log.size(), 1u);
+    EXPECT_EQ(ui_.Log[0].kind, "error");
 }
 
 TEST_F(WindowTest, DoubleClickLoadsTheSelectedFileOnly)
@@ -256,6 +317,21 @@ TEST_F(WindowTest, MousePositionShowsInTheSecondPanel)
     EXPECT_EQ(window.StatusPanel[1]->width(), 200);
 }
 
+TEST_F(WindowTest, OverAScrolledPictureTheStatusBarShowsThePositionInTheImage)
+{
+    TVistrelF& window = Start();
+    window.show();
+    window.Doc().Picture = TBitmap(3000, 2000);
+    window.PictureChanged();
+    window.box->horizontalScrollBar()->setValue(400);
+    window.box->verticalScrollBar()->setValue(300);
+    ASSERT_EQ(window.box->horizontalScrollBar()->value(), 400);
+    QMouseEvent move(QEvent::MouseMove, QPointF(450, 320), QPointF(450, 320), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(window.Image1, &move);
+    EXPECT_EQ(window.StatusPanel[1]->text(), "x=450, y=320");
+}
+
 TEST_F(WindowTest, TransparentGifFlipsItsCheckMark)
 {
     TVistrelF& window = Start();
@@ -282,6 +358,13 @@ TEST_F(WindowTest, HelpOpensTheManualAndFailuresReachTheErrorBox)
     ASSERT_EQ(launched_.size(), 2u);
     EXPECT_EQ(launched_[0], home_ + "/Vistrel.html");
     EXPECT_EQ(launched_[1], kWebAddress);
+
+    // With --home, the folder holds the settings only: the manual beside the program is found.
+    fs::remove(home_ + "/Vistrel.html");
+    WriteWholeFile(temp_.File("bin/Vistrel.html"), "<html></html>");
+    window.Action("Contents1")->trigger();
+    ASSERT_EQ(launched_.size(), 3u);
+    EXPECT_EQ(launched_[2], temp_.File("bin/Vistrel.html"));
 
     launcherWorks_ = false;
     window.Action("ontheWeb1")->trigger();

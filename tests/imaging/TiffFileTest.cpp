@@ -40,6 +40,19 @@ protected:
         return b;
     }
     std::string Message() const { return ui.Log.empty() ? std::string() : ui.Log.back().text; }
+    // The error of a load that gave nothing; its reason is not shown as a message as well.
+    std::string Failure(const std::string& file, TBitmap& target)
+    {
+        ui.Log.clear();
+        try {
+            LoadTiffFile(file, target);
+        } catch (const EvekImageError& e) {
+            EXPECT_TRUE(ui.Log.empty()) << Message();
+            return e.what();
+        }
+        ADD_FAILURE() << "no error from " << file;
+        return {};
+    }
 };
 
 TEST_F(TiffTest, ReadsEveryUncompressedKindInBothByteOrders)
@@ -122,9 +135,7 @@ TEST_F(TiffTest, NothingReadableRaisesAndLeavesTheTargetAlone)
     target.SetPixel(1, 1, clRed);
     const TBitmap before = target;
     auto expectNothing = [&](const std::string& file, const std::string& message) {
-        ui.Log.clear();
-        EXPECT_THROW(LoadTiffFile(file, target), EvekImageError) << message;
-        EXPECT_EQ(Message(), message);
+        EXPECT_EQ(Failure(file, target), message);
         EXPECT_TRUE(target == before);
     };
 
@@ -146,9 +157,7 @@ TEST_F(TiffTest, NothingReadableRaisesAndLeavesTheTargetAlone)
     // A 16-bit grey picture is passed over without a message.
     std::string deep = dir.File("deep.tif");
     ASSERT_EQ(Shell("convert " + Picture(9, 9) + " -type Grayscale -depth 16 -compress none " + deep), 0);
-    ui.Log.clear();
-    EXPECT_THROW(LoadTiffFile(deep, target), EvekImageError);
-    EXPECT_TRUE(ui.Log.empty());
+    EXPECT_EQ(Failure(deep, target), "No image could be read from " + deep + ".");
 }
 
 // A hand-made Intel file: header, directory at 8 with the given entries, pixel bytes after it.
@@ -172,54 +181,42 @@ TEST_F(TiffTest, DirectoryProblemsGiveTheirMessages)
 {
     std::string f = dir.File("hand.tif");
     const std::uint32_t data = 8 + 2 + 12 * 7 + 4;
+    TBitmap b;
     auto load = [&](const std::vector<std::array<std::uint32_t, 4>>& entries, const std::string& pixels) {
         WriteWholeFile(f, SmallTiff(entries, pixels));
-        ui.Log.clear();
-        TBitmap b;
-        try {
-            LoadTiffFile(f, b);
-        } catch (const EvekImageError&) {
-        }
-        return b;
+        return Failure(f, b);
     };
     // Two rows of three grey pixels without RowsPerStrip: the whole picture is one strip.
     std::vector<std::array<std::uint32_t, 4>> grey = {{256, 3, 1, 3}, {257, 3, 1, 2}, {258, 3, 1, 8}, {259, 3, 1, 1},
                                                       {262, 3, 1, 1}, {273, 4, 1, data}, {279, 4, 1, 6}};
-    TBitmap b = load(grey, std::string("\x00\x10\x20\x30\x40\x50", 6));
+    WriteWholeFile(f, SmallTiff(grey, std::string("\x00\x10\x20\x30\x40\x50", 6)));
+    LoadTiffFile(f, b);
     ASSERT_EQ(b.Width(), 3);
     EXPECT_EQ(b.GetPixel(2, 1), RGB(0x50, 0x50, 0x50));
     EXPECT_TRUE(ui.Log.empty());
 
     // A strip that runs past the end of the file.
-    load(grey, std::string("\x00\x10\x20", 3));
-    EXPECT_EQ(Message(), "Error reading image data");
+    EXPECT_EQ(load(grey, std::string("\x00\x10\x20", 3)), "Error reading image data");
 
     auto without = [&](std::uint16_t tag) {
         auto e = grey;
         std::erase_if(e, [&](auto& x) { return x[0] == tag; });
         return e;
     };
-    load(without(256), "");
-    EXPECT_EQ(Message(), "Error reading tag Image Width");
-    load(without(257), "");
-    EXPECT_EQ(Message(), "Error reading tag Image Height");
-    load(without(259), "");
-    EXPECT_EQ(Message(), "Error reading tag Compression");
-    load(without(262), "");
-    EXPECT_EQ(Message(), "Error reading tag Photometric interpretation");
+    EXPECT_EQ(load(without(256), ""), "Error reading tag Image Width");
+    EXPECT_EQ(load(without(257), ""), "Error reading tag Image Height");
+    EXPECT_EQ(load(without(259), ""), "Error reading tag Compression");
+    EXPECT_EQ(load(without(262), ""), "Error reading tag Photometric interpretation");
     auto e = grey;
     e[4][3] = 7;
-    load(e, "");
-    EXPECT_EQ(Message(), "Error evaluating Photometric interpretation: 7");
+    EXPECT_EQ(load(e, ""), "Error evaluating Photometric interpretation: 7");
     e = grey;
     e[4][3] = 3; // palette without a colour map
-    load(e, "");
-    EXPECT_EQ(Message(), "Error reading tag Color Table Offset");
+    EXPECT_EQ(load(e, ""), "Error reading tag Color Table Offset");
     e = grey;
     e[4][3] = 2; // RGB with one 8 for every sample is fine; 16 is not
     e[2][3] = 16;
-    load(e, "");
-    EXPECT_EQ(Message(), "Error: Bits Per Sample (RGB) not 8");
+    EXPECT_EQ(load(e, ""), "Error: Bits Per Sample (RGB) not 8");
     e = grey;
     e[0][1] = 4, e[0][3] = 70000;
     WriteWholeFile(f, SmallTiff(e, ""));
