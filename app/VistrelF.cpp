@@ -367,7 +367,7 @@ void TVistrelF::PictureChanged()
     Image1->SetPicture(doc_.Picture);
     box->FitSurface();
     // The shape shows the picture beneath it.
-    ShapeView->update();
+    if (ShapeView) ShapeView->update();
 }
 
 void TVistrelF::RefreshFiles() { files->Update(); }

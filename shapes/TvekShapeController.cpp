@@ -212,7 +212,7 @@ void TvekShapeController::BuildItems()
             // The outline is looked up when chosen: the list may have changed since the menu was built.
             item.OnClick = onShape([this, &item](TvekShape& s) {
                 for (const std::string& line : UserShapes)
-                    if (OutlineName(line) == item.Caption && line.find('=') != std::string::npos) {
+                    if (OutlineName(line) == item.Caption) {
                         s.SetUserVectorString(line);
                         s.SetShape(vstUser);
                         return;
