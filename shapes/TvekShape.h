@@ -175,8 +175,11 @@ public:
     std::function<void(TvekShape& sender)> OnInvalidate;
 
     // The canvas of the parent surface the shape stands on, where Paint draws; not owned.
-    void SetParentCanvas(TCanvas* canvas) { parentCanvas_ = canvas; }
+    void SetParentCanvas(TCanvas* canvas) { parentCanvas_ = paintCanvas_ = canvas; }
     TCanvas* ParentCanvas() const { return parentCanvas_; }
+    // Where drawing goes: the parent canvas, or the PaintTo canvas while a PaintTo runs (what an
+    // onUserDraw handler draws on).
+    TCanvas* Canvas() const { return paintCanvas_; }
     // One on-screen paint pass onto the parent canvas at (Left, Top), with the selection marker.
     void Paint();
     // Draws the shape once into another canvas: positions map to Round(x * scaleX) + x0 and
@@ -217,6 +220,7 @@ private:
     bool polyLineMode_ = false, selected_ = false;
 
     TCanvas* parentCanvas_ = nullptr;
+    TCanvas* paintCanvas_ = nullptr;
     // Drag state: a left press starts it; the grab point and the bounds at the last press.
     bool dragging_ = false;
     int grabX_ = 0, grabY_ = 0;
