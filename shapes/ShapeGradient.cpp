@@ -69,20 +69,20 @@ int StepCount(TvekFillDirection direction, int width, int height)
     return 255;
 }
 
-// Calls emit(band) for every band of a pattern, in drawing order.
-template <typename Emit> void ForEachBand(TvekFillDirection direction, int width, int height, Emit&& emit)
+// Calls visit(band) for every band of a pattern, in drawing order.
+template <typename Visit> void ForEachBand(TvekFillDirection direction, int width, int height, Visit&& visit)
 {
     const Fx w = width, h = height;
     switch (direction) {
     case vgdUp:
     case vgdDown:
         for (int i = 0; i < 256; ++i)
-            emit(BoxBand(TBand::bdFillRect, i, 0, MulDiv(i, height, 256), width, MulDiv(i + 1, height, 256)));
+            visit(BoxBand(TBand::bdFillRect, i, 0, MulDiv(i, height, 256), width, MulDiv(i + 1, height, 256)));
         break;
     case vgdLeft:
     case vgdRight:
         for (int i = 0; i < 256; ++i)
-            emit(BoxBand(TBand::bdFillRect, i, MulDiv(i, width, 256), 0, MulDiv(i + 1, width, 256), height));
+            visit(BoxBand(TBand::bdFillRect, i, MulDiv(i, width, 256), 0, MulDiv(i + 1, width, 256), height));
         break;
     case vgdRectOut:
     case vgdRectIn:
@@ -93,20 +93,20 @@ template <typename Emit> void ForEachBand(TvekFillDirection direction, int width
         const Fx dx = w / 2 / 255, dy = h / 2 / 255;
         for (int i = 0; i < 256; ++i) {
             l += dx, r -= dx, t += dy, b -= dy;
-            emit(BoxBand(figure, i, Trunc(l), Trunc(t), Trunc(r), Trunc(b)));
+            visit(BoxBand(figure, i, Trunc(l), Trunc(t), Trunc(r), Trunc(b)));
         }
         break;
     }
     case vgdHorizCenter:
         for (int i = 0; i <= width / 2; ++i) {
-            emit(BoxBand(TBand::bdFillRect, i, i, 0, i + 1, height));
-            emit(BoxBand(TBand::bdFillRect, i, width - i - 1, 0, width - i, height));
+            visit(BoxBand(TBand::bdFillRect, i, i, 0, i + 1, height));
+            visit(BoxBand(TBand::bdFillRect, i, width - i - 1, 0, width - i, height));
         }
         break;
     case vgdVertCenter:
         for (int i = 0; i <= height / 2; ++i) {
-            emit(BoxBand(TBand::bdFillRect, i, 0, i, width, i + 1));
-            emit(BoxBand(TBand::bdFillRect, i, 0, height - i - 1, width, height - i));
+            visit(BoxBand(TBand::bdFillRect, i, 0, i, width, i + 1));
+            visit(BoxBand(TBand::bdFillRect, i, 0, height - i - 1, width, height - i));
         }
         break;
     case vgdNWSE:
@@ -121,7 +121,7 @@ template <typename Emit> void ForEachBand(TvekFillDirection direction, int width
         auto left = [&](Fx p) { return p <= h ? m(0, Trunc(p)) : m(Trunc(p - h), height - 1); };
         for (int i = 0; i < 255; ++i) {
             const Fx p0 = i * d, p1 = (i + 1) * d;
-            emit(PolygonBand(i, {top(p0), top(p1), left(p1), left(p0)}));
+            visit(PolygonBand(i, {top(p0), top(p1), left(p1), left(p0)}));
         }
         break;
     }
@@ -133,7 +133,7 @@ template <typename Emit> void ForEachBand(TvekFillDirection direction, int width
             const int x0 = Trunc(i * sx), x1 = Trunc((i + 1) * sx);
             const int t0 = Trunc(i * sy), t1 = Trunc((i + 1) * sy);
             const int b0 = Trunc(h - 1 - i * sy), b1 = Trunc(h - 1 - (i + 1) * sy);
-            emit(PolygonBand(i, {m(width - 1, t0), m(x0, t0), m(x0, b0), m(width - 1, b0), m(width - 1, b1), m(x1, b1),
+            visit(PolygonBand(i, {m(width - 1, t0), m(x0, t0), m(x0, b0), m(width - 1, b0), m(width - 1, b1), m(x1, b1),
                                  m(x1, t1), m(width - 1, t1)}));
         }
         break;
@@ -146,7 +146,7 @@ template <typename Emit> void ForEachBand(TvekFillDirection direction, int width
             const int y0 = Trunc(i * sy), y1 = Trunc((i + 1) * sy);
             const int l0 = Trunc(i * sx), l1 = Trunc((i + 1) * sx);
             const int r0 = Trunc(w - 1 - i * sx), r1 = Trunc(w - 1 - (i + 1) * sx);
-            emit(PolygonBand(i, {m(l0, height - 1), m(l0, y0), m(r0, y0), m(r0, height - 1), m(r1, height - 1),
+            visit(PolygonBand(i, {m(l0, height - 1), m(l0, y0), m(r0, y0), m(r0, height - 1), m(r1, height - 1),
                                  m(r1, y1), m(l1, y1), m(l1, height - 1)}));
         }
         break;
@@ -156,7 +156,7 @@ template <typename Emit> void ForEachBand(TvekFillDirection direction, int width
         const Fx sx = w / 2 / 255, sy = h / 2 / 255;
         for (int i = 0; i < 256; ++i) {
             const bool rounded = direction == vgdRCMix ? i <= 62 : i % 10 == 0;
-            emit(NestedBox(rounded, i, Trunc(i * sx), Trunc(i * sy), Trunc(w - i * sx), Trunc(h - 1 - i * sy)));
+            visit(NestedBox(rounded, i, Trunc(i * sx), Trunc(i * sy), Trunc(w - i * sx), Trunc(h - 1 - i * sy)));
         }
         break;
     }
@@ -164,10 +164,10 @@ template <typename Emit> void ForEachBand(TvekFillDirection direction, int width
         const int w2 = width / 2, h2 = height / 2;
         for (int i = 0; i < 256; ++i) {
             const Fx a = i * w / 4 / 255, b = i * h / 4 / 255;
-            emit(BoxBand(TBand::bdRectangle, i, Trunc(a), Trunc(b), Trunc(w2 + 1 - a), Trunc(h2 + 1 - b)));
-            emit(BoxBand(TBand::bdRectangle, i, Trunc(a + w2 - 1), Trunc(b), Trunc(w - 1 - a), Trunc(h2 + 1 - b)));
-            emit(BoxBand(TBand::bdRectangle, i, Trunc(a), Trunc(b + h2 - 1), Trunc(w2 + 1 - a), Trunc(h - 1 - b)));
-            emit(BoxBand(TBand::bdRectangle, i, Trunc(a + w2 - 1), Trunc(b + h2 - 1), Trunc(w - 1 - a), Trunc(h - 1 - b)));
+            visit(BoxBand(TBand::bdRectangle, i, Trunc(a), Trunc(b), Trunc(w2 + 1 - a), Trunc(h2 + 1 - b)));
+            visit(BoxBand(TBand::bdRectangle, i, Trunc(a + w2 - 1), Trunc(b), Trunc(w - 1 - a), Trunc(h2 + 1 - b)));
+            visit(BoxBand(TBand::bdRectangle, i, Trunc(a), Trunc(b + h2 - 1), Trunc(w2 + 1 - a), Trunc(h - 1 - b)));
+            visit(BoxBand(TBand::bdRectangle, i, Trunc(a + w2 - 1), Trunc(b + h2 - 1), Trunc(w - 1 - a), Trunc(h - 1 - b)));
         }
         break;
     }
@@ -175,8 +175,8 @@ template <typename Emit> void ForEachBand(TvekFillDirection direction, int width
         const int w2 = width / 2;
         for (int i = 0; i < 256; ++i) {
             const Fx a = i * w / 4 / 255, b = i * h / 2 / 255;
-            emit(BoxBand(TBand::bdRectangle, i, Trunc(a), Trunc(b), Trunc(w2 + 1 - a), Trunc(h - 1 - b)));
-            emit(BoxBand(TBand::bdRectangle, i, Trunc(a + w2 - 1), Trunc(b), Trunc(w - 1 - a), Trunc(h - 1 - b)));
+            visit(BoxBand(TBand::bdRectangle, i, Trunc(a), Trunc(b), Trunc(w2 + 1 - a), Trunc(h - 1 - b)));
+            visit(BoxBand(TBand::bdRectangle, i, Trunc(a + w2 - 1), Trunc(b), Trunc(w - 1 - a), Trunc(h - 1 - b)));
         }
         break;
     }
@@ -187,23 +187,23 @@ template <typename Emit> void ForEachBand(TvekFillDirection direction, int width
         for (int i = 0; i < 256; ++i) {
             const int x0 = Trunc(i * sx), x1 = Trunc((i + 1) * sx);
             const int y0 = Trunc(h - 1 - i * sy), y1 = Trunc(h - 1 - (i + 1) * sy);
-            emit(PolygonBand(i, {m(x0, 0), m(x0, y0), m(width - 1, y0), m(width - 1, y1), m(x1, y1), m(x1, 0)}));
+            visit(PolygonBand(i, {m(x0, 0), m(x0, y0), m(width - 1, y0), m(width - 1, y1), m(x1, y1), m(x1, 0)}));
         }
         break;
     }
     case vgdUpDown: {
         const Fx s = h / 255;
         for (int i = 0; i < 256; ++i) {
-            emit(BoxBand(TBand::bdFillRect, i, 0, Trunc(i * s), width / 2, Trunc(i * s + s)));
-            emit(BoxBand(TBand::bdFillRect, i, width / 2, Trunc(h - 1 - i * s - s), width - 1, Trunc(h - 1 - i * s)));
+            visit(BoxBand(TBand::bdFillRect, i, 0, Trunc(i * s), width / 2, Trunc(i * s + s)));
+            visit(BoxBand(TBand::bdFillRect, i, width / 2, Trunc(h - 1 - i * s - s), width - 1, Trunc(h - 1 - i * s)));
         }
         break;
     }
     case vgdLeftRight: {
         const Fx s = w / 255;
         for (int i = 0; i < 256; ++i) {
-            emit(BoxBand(TBand::bdFillRect, i, Trunc(i * s), 0, Trunc(i * s + s), height / 2));
-            emit(BoxBand(TBand::bdFillRect, i, Trunc(w - 1 - i * s - s), height / 2, Trunc(w - 1 - i * s), height - 1));
+            visit(BoxBand(TBand::bdFillRect, i, Trunc(i * s), 0, Trunc(i * s + s), height / 2));
+            visit(BoxBand(TBand::bdFillRect, i, Trunc(w - 1 - i * s - s), height / 2, Trunc(w - 1 - i * s), height - 1));
         }
         break;
     }
