@@ -118,23 +118,9 @@ TEST(ShapeGradients, OutlineIsDrawnOverTheGradientWithoutFill)
 }
 
 
-// The plain way to draw a pattern: every band with the canvas, in order, over the picture; a turned
-// pattern is its base pattern drawn on the turned picture, turned back.
-void ReferenceGradient(TBitmap& picture, TvekFillDirection direction, TColor brush, TColor gradient,
-                       const TShapeTransform& t)
+// Every band of a layout's base pattern drawn with the canvas, one after the other.
+void DrawBands(TCanvas& c, const TGradientLayout& layout, int width, int height, const TShapeTransform& t)
 {
-    const int width = picture.Width(), height = picture.Height();
-    const TGradientLayout layout = GradientLayout(direction, brush, gradient, width, height);
-    auto turn = [&](TBitmap& b) {
-        TBitmap turned(b.Width(), b.Height());
-        for (int y = 0; y < b.Height(); ++y)
-            for (int x = 0; x < b.Width(); ++x)
-                turned.SetPixel(layout.FlipX ? b.Width() - 1 - x : x, layout.FlipY ? b.Height() - 1 - y : y,
-                                b.GetPixel(x, y));
-        b = turned;
-    };
-    turn(picture);
-    TCanvas& c = picture.Canvas();
     c.Brush.Style = bsSolid;
     c.Pen.Style = psClear;
     ForEachGradientBand(layout.Base, width, height, [&](const TGradientBand& b) {
@@ -155,6 +141,25 @@ void ReferenceGradient(TBitmap& picture, TvekFillDirection direction, TColor bru
         }
         }
     });
+}
+
+// The plain way to draw a pattern: every band with the canvas, in order, over the picture; a turned
+// pattern is its base pattern drawn on the turned picture, turned back.
+void ReferenceGradient(TBitmap& picture, TvekFillDirection direction, TColor brush, TColor gradient,
+                       const TShapeTransform& t)
+{
+    const int width = picture.Width(), height = picture.Height();
+    const TGradientLayout layout = GradientLayout(direction, brush, gradient, width, height);
+    auto turn = [&](TBitmap& b) {
+        TBitmap turned(b.Width(), b.Height());
+        for (int y = 0; y < b.Height(); ++y)
+            for (int x = 0; x < b.Width(); ++x)
+                turned.SetPixel(layout.FlipX ? b.Width() - 1 - x : x, layout.FlipY ? b.Height() - 1 - y : y,
+                                b.GetPixel(x, y));
+        b = turned;
+    };
+    turn(picture);
+    DrawBands(picture.Canvas(), layout, width, height, t);
     turn(picture);
 }
 
@@ -189,24 +194,7 @@ TEST(ShapeGradients, KeepToTheClipRegionAndTheTransform)
         slow.Canvas().SetClipRegion(clip);
         PaintGradient(fast.Canvas(), direction, clBlack, clWhite, 50, 70, t);
         // The reference over the same transform, untouched outside the clip.
-        TCanvas& c = slow.Canvas();
-        const TGradientLayout layout = GradientLayout(direction, clBlack, clWhite, 50, 70);
-        c.Pen.Style = psClear;
-        ForEachGradientBand(layout.Base, 50, 70, [&](const TGradientBand& b) {
-            c.Brush.Color = GradientStepColor(layout.Start, layout.End, b.Step, layout.Steps);
-            std::vector<TPoint> points;
-            for (int k = 0; k < b.Count; ++k) points.push_back({t.X(b.Points[k].X), t.Y(b.Points[k].Y)});
-            switch (b.Figure) {
-            case TGradientBand::bdFillRect: c.FillRect(Rect(t.X(b.Left), t.Y(b.Top), t.X(b.Right), t.Y(b.Bottom))); break;
-            case TGradientBand::bdRectangle: c.Rectangle(t.X(b.Left), t.Y(b.Top), t.X(b.Right), t.Y(b.Bottom)); break;
-            case TGradientBand::bdEllipse: c.Ellipse(t.X(b.Left), t.Y(b.Top), t.X(b.Right), t.Y(b.Bottom)); break;
-            case TGradientBand::bdRoundRect:
-                c.RoundRect(t.X(b.Left), t.Y(b.Top), t.X(b.Right), t.Y(b.Bottom), t.SizeX(b.CornerWidth),
-                            t.SizeY(b.CornerHeight));
-                break;
-            case TGradientBand::bdPolygon: c.Polygon(points); break;
-            }
-        });
+        DrawBands(slow.Canvas(), GradientLayout(direction, clBlack, clWhite, 50, 70), 50, 70, t);
         EXPECT_EQ(fast, slow) << FillDirectionNames[direction];
     }
 }
