@@ -22,6 +22,7 @@ const TSubcommand kSubcommands[] = {
     {"convert", CliConvert, "convert SRC DST [--quality N]  load SRC and save it as DST (format by extension)"},
     {"fx", CliFx, "fx SRC DST OPERATION [ARG...]  run one effect on SRC and save DST"},
     {"run", CliRun, "run SCRIPT [IMAGE] [--param NAME=VALUE]... [--timeout S]  run a script"},
+    {"stamp", CliStamp, "stamp SRC DST [PROPERTY=VALUE]...  stamp one shape (Shape=vstCircle Left=10 ...) into SRC, save DST"},
 };
 
 void PrintUsage(std::ostream& out)

@@ -10,6 +10,7 @@ int CliInfo(const TCliArgs& args);
 int CliConvert(const TCliArgs& args);
 int CliFx(const TCliArgs& args);
 int CliRun(const TCliArgs& args);
+int CliStamp(const TCliArgs& args);
 
 // Raised by a subcommand for wrong arguments; main prints the message and the usage, exit 2.
 struct TCliUsageError {

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/NumberText.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -102,7 +104,6 @@ TDecimalDigits DecimalDigits(double v, int fractionDigits);
 std::string FormatDate(double days); // yyyy-mm-dd, with " hh:nn:ss" when there is a time of day
 // Strict parsers for whole texts; false when the text is not of the form.
 bool ParseIntText(std::string_view s, int& out);       // optional sign, digits or "$" and hex digits
-bool ParseDoubleText(std::string_view s, double& out); // optional sign, digits, ".", exponent
 bool ParseDateText(std::string_view s, double& out);   // yyyy-mm-dd [hh:nn[:ss]], or hh:nn[:ss]
 
 // Calendar helpers on day numbers (days since 30 December 1899).

@@ -3,6 +3,10 @@
 #include "shapes/ShapeGradient.h"
 #include "shapes/ShapeMath.h"
 
+#include <QRect>
+
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 using shapemath::ClampInt;
@@ -60,32 +64,46 @@ int FontPixelHeight(const TFont& font)
     return ClampInt((std::abs(std::int64_t(font.Size)) * 96 + 36) / 72);
 }
 
+// The bounding box of a text cell of the given size turned about its top-left corner (x, y), with
+// the margin the canvas allows for overhanging glyphs.
+QRect TurnedReach(int x, int y, TSize cell, int angleTenths)
+{
+    const double angle = angleTenths / 10.0 * M_PI / 180.0, ca = std::cos(angle), sa = std::sin(angle);
+    const double m = cell.cy + 2;
+    double l = 1e18, t = 1e18, r = -1e18, b = -1e18;
+    for (double u : {-m, cell.cx + m})
+        for (double v : {-m, cell.cy + m}) {
+            const double px = x + u * ca + v * sa, py = y - u * sa + v * ca;
+            l = std::min(l, px), r = std::max(r, px), t = std::min(t, py), b = std::max(b, py);
+        }
+    constexpr double lim = 1 << 30;
+    return QRect(QPoint(int(std::clamp(std::floor(l), -lim, lim)), int(std::clamp(std::floor(t), -lim, lim))),
+                 QPoint(int(std::clamp(std::ceil(r), -lim, lim)), int(std::clamp(std::ceil(b), -lim, lim))));
+}
+
 // The caption goes through a white bitmap of the control's size, drawn with white transparent:
-// it is clipped to the control, and white text does not show.
+// it is clipped to the control, and white text does not show. Only the part of that bitmap that
+// the text can reach and that lands on the target is made.
 void DrawCaption(const TvekShape& shape, TCanvas& canvas, const TShapeTransform& t, const TDrawingBox& box)
 {
     if (shape.Caption().empty()) return;
     const int bw = t.SizeX(shape.Width()), bh = t.SizeY(shape.Height());
     if (bw <= 0 || bh <= 0) return;
-    // Only the part of the control's bitmap that lands on the target can show.
-    const std::int64_t vx0 = std::max<std::int64_t>(0, -std::int64_t(t.OffsetX));
-    const std::int64_t vy0 = std::max<std::int64_t>(0, -std::int64_t(t.OffsetY));
-    const std::int64_t vx1 = std::min<std::int64_t>(bw, std::int64_t(canvas.Bitmap().Width()) - t.OffsetX);
-    const std::int64_t vy1 = std::min<std::int64_t>(bh, std::int64_t(canvas.Bitmap().Height()) - t.OffsetY);
-    if (vx1 <= vx0 || vy1 <= vy0) return;
+    const QRect visible = QRect(0, 0, bw, bh) &
+                          QRect(QPoint(int(std::clamp<std::int64_t>(-std::int64_t(t.OffsetX), 0, bw)),
+                                       int(std::clamp<std::int64_t>(-std::int64_t(t.OffsetY), 0, bh))),
+                                QPoint(int(std::clamp<std::int64_t>(std::int64_t(canvas.Bitmap().Width()) - t.OffsetX - 1, -1, bw)),
+                                       int(std::clamp<std::int64_t>(std::int64_t(canvas.Bitmap().Height()) - t.OffsetY - 1, -1, bh))));
+    if (visible.isEmpty()) return;
 
     const TFont& font = shape.Font();
     const int height = t.SizeY(FontPixelHeight(font));
-    TBitmap bitmap(int(vx1 - vx0), int(vy1 - vy0));
-    TCanvas& c = bitmap.Canvas();
-    c.Brush = TBrush{clWhite, bsSolid};
-    c.FillRect(Rect(0, 0, bitmap.Width(), bitmap.Height()));
-
-    TFont measure = font;
-    measure.Height = height;
-    measure.Escapement = 0;
-    c.Font = measure;
-    const TSize extent = c.TextExtent(shape.Caption());
+    TBitmap scratch(1, 1);
+    TCanvas& measure = scratch.Canvas();
+    measure.Font = font;
+    measure.Font.Height = height;
+    measure.Font.Escapement = 0;
+    const TSize extent = measure.TextExtent(shape.Caption());
     int x, y;
     if (shape.CaptionCentered()) {
         // The box edges in the control's own pixels, wherever the pass puts the control.
@@ -96,6 +114,7 @@ void DrawCaption(const TvekShape& shape, TCanvas& canvas, const TShapeTransform&
         y = t.SizeY(shape.CaptionY());
     }
 
+    // Drawn with a font of that cell height, turned by the caption angle.
     TFont draw;
     draw.Name = font.Name;
     draw.Height = std::abs(height);
@@ -103,13 +122,20 @@ void DrawCaption(const TvekShape& shape, TCanvas& canvas, const TShapeTransform&
     draw.Style = font.Style & (fsBold | fsItalic | fsUnderline);
     draw.Escapement = shape.CaptionAngle() % 360 * 10;
     draw.Color = font.Color;
+    measure.Font = draw;
+    const QRect part = visible & TurnedReach(x, y, measure.TextExtent(shape.Caption()), draw.Escapement);
+    if (part.isEmpty()) return;
+
+    TBitmap bitmap(part.width(), part.height());
+    TCanvas& c = bitmap.Canvas();
+    c.Brush = TBrush{clWhite, bsSolid};
+    c.FillRect(Rect(0, 0, bitmap.Width(), bitmap.Height()));
     c.Font = draw;
     c.Brush.Style = bsClear;
-    c.TextOut(ClampInt(x - vx0), ClampInt(y - vy0), shape.Caption());
-
+    c.TextOut(x - part.left(), y - part.top(), shape.Caption());
     bitmap.SetTransparent(true);
     bitmap.SetTransparentColor(clWhite);
-    canvas.Draw(ClampInt(t.OffsetX + vx0), ClampInt(t.OffsetY + vy0), bitmap);
+    canvas.Draw(ClampInt(std::int64_t(t.OffsetX) + part.left()), ClampInt(std::int64_t(t.OffsetY) + part.top()), bitmap);
 }
 
 void DrawSelectionMarker(TCanvas& canvas, const TDrawingBox& box)

@@ -1,9 +1,9 @@
 #include "shapes/TvekShape.h"
 
+#include "platform/NumberText.h"
 #include "shapes/ShapeMath.h"
 #include "shapes/ShapePainter.h"
 
-#include <charconv>
 #include <cmath>
 #include <numbers>
 
@@ -50,39 +50,15 @@ std::vector<std::string> CommaItems(std::string_view text)
     return items;
 }
 
-// A number with a point as decimal separator: blanks around it, an optional sign, digits with an
-// optional fraction (at least one digit), an optional exponent.
+// A number with a point as decimal separator, blanks round it allowed.
 bool ParseNumber(std::string_view s, long double& value)
 {
     std::size_t b = 0, e = s.size();
     while (b < e && s[b] == ' ') ++b;
     while (e > b && s[e - 1] == ' ') --e;
-    s = s.substr(b, e - b);
-    bool negative = false;
-    if (!s.empty() && (s[0] == '+' || s[0] == '-')) negative = s[0] == '-', s.remove_prefix(1);
-    std::size_t i = 0, digits = 0;
-    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
-    if (i < s.size() && s[i] == '.') {
-        ++i;
-        while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i, ++digits;
-    }
-    if (digits == 0) return false;
-    if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
-        std::size_t j = i + 1, expDigits = 0;
-        if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
-        while (j < s.size() && s[j] >= '0' && s[j] <= '9') ++j, ++expDigits;
-        if (expDigits == 0) return false;
-        i = j;
-    }
-    if (i != s.size()) return false;
-    // from_chars reads neither a plus sign nor a bare leading point the same way everywhere;
-    // give it the plain form.
-    std::string plain(s);
-    if (plain[0] == '.') plain.insert(plain.begin(), '0');
-    long double v = 0;
-    const auto [end, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), v);
-    if (ec != std::errc() || end != plain.data() + plain.size() || !std::isfinite(v)) return false;
-    value = negative ? -v : v;
+    double v = 0;
+    if (!ParseDoubleText(s.substr(b, e - b), v)) return false;
+    value = v;
     return true;
 }
 
