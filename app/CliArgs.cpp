@@ -37,3 +37,13 @@ long double DecimalArg(const std::string& text)
         throw TCliUsageError{"\"" + text + "\" is not a number"};
     return value;
 }
+
+int QualityArg(const std::string& text)
+{
+    int quality = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, quality);
+    if (ec != std::errc{} || ptr != end || quality < 1 || quality > 100)
+        throw TCliUsageError{"--quality needs a whole number from 1 to 100, not \"" + text + "\""};
+    return quality;
+}

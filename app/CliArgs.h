@@ -9,3 +9,5 @@ int IntArg(const std::string& text);
 // A colour as the system writes it: decimal, or $ followed by hex digits ($00BBGGRR).
 TColor ColorArg(const std::string& text);
 long double DecimalArg(const std::string& text);
+// A JPEG quality, 1 to 100, for --quality.
+int QualityArg(const std::string& text);

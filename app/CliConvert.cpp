@@ -1,21 +1,6 @@
+#include "app/CliArgs.h"
 #include "app/CliImageFiles.h"
 #include "app/CommandLine.h"
-
-#include <charconv>
-
-namespace {
-
-int ParseQuality(const std::string& text)
-{
-    int quality = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, quality);
-    if (ec != std::errc{} || ptr != end || quality < 1 || quality > 100)
-        throw TCliUsageError{"--quality needs a whole number from 1 to 100, not \"" + text + "\""};
-    return quality;
-}
-
-} // namespace
 
 // Load and save with the window's save settings (JPEG quality 50 unless given, Transparent GIF on,
 // no PNG text chunk).
@@ -26,7 +11,7 @@ int CliConvert(const TCliArgs& args)
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--quality") {
             if (i + 1 >= args.size()) throw TCliUsageError{"--quality needs a number"};
-            quality = ParseQuality(args[++i]);
+            quality = QualityArg(args[++i]);
         } else if (args[i].size() > 1 && args[i][0] == '-') {
             throw TCliUsageError{"Unknown option " + args[i]};
         } else {

@@ -23,6 +23,10 @@ const TSubcommand kSubcommands[] = {
     {"fx", CliFx, "fx SRC DST OPERATION [ARG...]  run one effect on SRC and save DST"},
     {"run", CliRun, "run SCRIPT [IMAGE] [--param NAME=VALUE]... [--timeout S]  run a script"},
     {"stamp", CliStamp, "stamp SRC DST [PROPERTY=VALUE]...  stamp one shape (Shape=vstCircle Left=10 ...) into SRC, save DST"},
+    {"gif", CliGif, "gif SRC DST [--palette CHOICE] [--dither CHOICE] [--bits N] [--transparent]  reduce SRC to a palette and save DST as GIF"},
+    {"batch", CliBatch,
+     "batch (--width N | --height N) --format bmp|gif|jpg|png|tif --out DIR [--quality Q] [--transparent]\n"
+     "                     [--jobs N] [--from LIST|-] FILE...  resize every file to one width or height"},
 };
 
 void PrintUsage(std::ostream& out)

@@ -11,6 +11,8 @@ int CliConvert(const TCliArgs& args);
 int CliFx(const TCliArgs& args);
 int CliRun(const TCliArgs& args);
 int CliStamp(const TCliArgs& args);
+int CliGif(const TCliArgs& args);
+int CliBatch(const TCliArgs& args);
 
 // Raised by a subcommand for wrong arguments; main prints the message and the usage, exit 2.
 struct TCliUsageError {

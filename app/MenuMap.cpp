@@ -96,10 +96,10 @@ const TMenuEntry kMainMenu[] = {
     {1, "Seamless1", "Seamless", "", nullptr, 0, 0},
 
     {0, "Tools1", "&Tools", "", nullptr, 0, 0},
-    {1, "GIFoptimize1", "&GIF optimize", "", nullptr, 0, 0},
+    {1, "GIFoptimize1", "&GIF optimize", "", &F::GIFoptimize1Click, 0, 0},
     {1, "JPGoptimize1", "&JPG optimize", "", nullptr, 0, 0},
-    {1, "BatchSettings1", "Batch &Settings...", "", nullptr, 0, 0},
-    {1, "BatchNow1", "&Batch Now!", "", nullptr, 0, 0},
+    {1, "BatchSettings1", "Batch &Settings...", "", &F::BatchSettings1Click, 0, 0},
+    {1, "BatchNow1", "&Batch Now!", "", &F::BatchNow1Click, 0, 0},
     {1, "previewtiled1", "preview tiled", "F2", &F::previewtiled1Click, 0, 0},
     {1, "previewtransparent1", "preview transparent", "Ctrl+F2", &F::previewtransparent1Click, 0, 0},
     {1, "EffectSettings1", "Effect Settings", "", nullptr, 0, 0},

@@ -1,5 +1,6 @@
 #include "app/QtUiServices.h"
 
+#include "app/FolderDialog.h"
 #include "platform/IniFile32.h"
 
 #include <QApplication>
@@ -128,9 +129,10 @@ bool TQtUiServices::SaveFileDialog(const std::string& filter, std::string& fileN
 
 bool TQtUiServices::SelectFolder(const std::string& caption, std::string& folder)
 {
-    QString name = QFileDialog::getExistingDirectory(parent_, Q(caption), Q(folder));
-    if (name.isEmpty()) return false;
-    folder = name.toStdString();
+    // Qt's own folder dialog cannot create a folder that is typed in.
+    TFolderDialog dialog(caption, folder, parent_);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    folder = dialog.Folder();
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "app/VistrelDoc.h"
 
+#include "app/BatchConversion.h"
 #include "platform/Errors.h"
 #include "platform/ProgramFolder.h"
 #include "platform/UiServices.h"
@@ -94,6 +95,52 @@ bool TVistrelDoc::ToggleTransparentGif()
 {
     FileSettings.TransparentGif = !FileSettings.TransparentGif;
     return FileSettings.TransparentGif;
+}
+
+bool TVistrelDoc::ChooseBatchDir()
+{
+    std::error_code ec;
+    std::string folder = !batchDir.empty() && std::filesystem::is_directory(batchDir, ec) ? batchDir : ProgramFolder();
+    if (!Ui().SelectFolder("Batch output folder", folder)) return false;
+    batchDir = folder;
+    return true;
+}
+
+void TVistrelDoc::BatchNow(const std::vector<std::string>& selected)
+{
+    if (selected.empty()) {
+        Ui().ShowMessage("no files selected");
+        return;
+    }
+    BatchFiles = selected;
+    // Without an existing output folder every name would point elsewhere (an empty one at the root).
+    std::error_code ec;
+    if ((batchDir.empty() || !std::filesystem::is_directory(batchDir, ec)) && !ChooseBatchDir()) return;
+
+    TBatchSettings settings;
+    settings.Width = BatchWidth;
+    settings.Height = BatchHeight;
+    settings.Format = BatchFormat;
+    settings.Keep = BatchKeep;
+    settings.Dir = batchDir;
+    settings.File = FileSettings;
+    const std::size_t count = BatchFiles.size();
+    bool stopped = !view_.BatchProgress(0, count);
+    if (!stopped) {
+        RunBatch(BatchFiles, settings, 1, [&](std::size_t index, const TBatchFileResult& result) {
+            switch (result.Outcome) {
+            case TBatchFileResult::boWritten: view_.ShowStatus(result.OutputName); break;
+            case TBatchFileResult::boEmpty: Ui().ShowMessage(result.Message); break;
+            case TBatchFileResult::boFailed: Ui().ShowError(BatchFiles[index] + ": " + result.Message); break;
+            case TBatchFileResult::boSkipped: break;
+            }
+            stopped = !view_.BatchProgress(index + 1, count);
+            return !stopped;
+        });
+    }
+    if (stopped) view_.BatchProgress(count, count);
+    view_.ShowStatus(stopped ? "Batch cancelled" : "Batch completed");
+    view_.RefreshFiles();
 }
 
 void TVistrelDoc::ShowImageInfo() const { Ui().ShowMessage(ImageInfoText(Picture)); }

@@ -3,6 +3,7 @@
 #include "imaging/ImageIO.h"
 #include "platform/TBitmap.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,11 @@ public:
     virtual void ShellOpen(const std::string& target) = 0;
     // An undo copy exists from now on.
     virtual void EnableUndo() = 0;
+    // Panel 0 of the status bar.
+    virtual void ShowStatus(const std::string& text) {}
+    // Batch Now: done of count files are through (0 at the start, count at the end); false when the
+    // user asked to stop.
+    virtual bool BatchProgress(std::size_t done, std::size_t count) { return true; }
 };
 
 struct TSelectionRect {
@@ -70,6 +76,11 @@ public:
     // Flips Options, "Transparent GIF"; returns the new state.
     bool ToggleTransparentGif();
     void ShowImageInfo() const;
+    // The "Directory..." button of the batch settings: batchDir takes the chosen folder; false when
+    // the dialog was cancelled.
+    bool ChooseBatchDir();
+    // Batch Now over the full names of the file list's selected entries, in list order.
+    void BatchNow(const std::vector<std::string>& selected);
     void HelpContents();
     void About() const;
     void OnTheWeb();

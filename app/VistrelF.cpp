@@ -1,6 +1,8 @@
 #include "app/VistrelF.h"
 
+#include "app/BatchF.h"
 #include "app/OverlayView.h"
+#include "app/PainterReduceF.h"
 #include "app/PictureView.h"
 #include "app/ShapeMenu.h"
 #include "app/ShapeView.h"
@@ -20,6 +22,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -78,6 +81,8 @@ TVistrelF::TVistrelF(TUiServices* ui, QWidget* parent)
     BuildLayout();
     BuildMenus();
     FormCreate();
+    PainterReduceF = std::make_unique<TPainterReduceF>();
+    BatchF = new TBatchF(doc_, this);
 }
 
 TVistrelF::~TVistrelF()
@@ -347,12 +352,32 @@ void TVistrelF::Contents1Click() { doc_.HelpContents(); }
 void TVistrelF::About1Click() { doc_.About(); }
 void TVistrelF::ontheWeb1Click() { doc_.OnTheWeb(); }
 
+void TVistrelF::GIFoptimize1Click()
+{
+    // The optimizer works on true colour; the change stays in the working image, without an undo copy.
+    doc_.Picture.SetPixelFormat(pf24bit);
+    PictureChanged();
+    PainterReduceF->SetBitmap(doc_.Picture);
+    PainterReduceF->show();
+    PainterReduceF->raise();
+    PainterReduceF->activateWindow();
+}
+
 void TVistrelF::filesDblClick()
 {
     RunCommand([this] {
         const std::string name = files->SelectedName();
         if (!name.empty()) doc_.LoadFile(files->FullName(name));
     });
+}
+
+void TVistrelF::BatchSettings1Click() { BatchF->Execute(); }
+
+void TVistrelF::BatchNow1Click()
+{
+    std::vector<std::string> selected;
+    for (const auto& name : files->SelectedNames()) selected.push_back(files->FullName(name));
+    doc_.BatchNow(selected);
 }
 
 void TVistrelF::OpenFile(const std::string& fileName)
@@ -381,6 +406,27 @@ void TVistrelF::EnableUndo()
 {
     QAction* undo = Action("Undolast1");
     if (undo && undo->property(kHasCommand).toBool()) undo->setEnabled(true);
+}
+
+void TVistrelF::ShowStatus(const std::string& text) { StatusPanel[0]->setText(QString::fromStdString(text)); }
+
+bool TVistrelF::BatchProgress(std::size_t done, std::size_t count)
+{
+    if (done == 0) {
+        batchProgress_ = std::make_unique<QProgressDialog>("Converting files", "Cancel", 0, static_cast<int>(count), this);
+        batchProgress_->setObjectName("BatchProgress");
+        batchProgress_->setWindowModality(Qt::WindowModal);
+        batchProgress_->setMinimumDuration(0);
+        batchProgress_->setAutoReset(false);
+    }
+    if (!batchProgress_) return true;
+    batchProgress_->setLabelText(QString("%1 of %2 files").arg(done).arg(count));
+    batchProgress_->setValue(static_cast<int>(done));
+    // The window repaints, and Cancel is heard, between two files.
+    QCoreApplication::processEvents();
+    const bool cancelled = batchProgress_->wasCanceled();
+    if (done >= count || cancelled) batchProgress_.reset();
+    return !cancelled;
 }
 
 void TVistrelF::ShowFolder(const std::string& folder)

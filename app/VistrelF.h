@@ -14,12 +14,15 @@
 
 class QAction;
 class QLabel;
+class QProgressDialog;
 class QSplitter;
 class QStatusBar;
 class QToolBar;
+class TBatchF;
 class TDirectoryListBox;
 class TDriveComboBox;
 class TFileListBox;
+class TPainterReduceF;
 class TPictureBox;
 class TOverlayView;
 class TPictureView;
@@ -79,6 +82,9 @@ public:
     void PaintShape1Click();
     // The shape toolbar's button with that hint, or nullptr.
     QAction* ShapeButton(const std::string& hint) const;
+    void GIFoptimize1Click();
+    void BatchSettings1Click();
+    void BatchNow1Click();
     // The file list's double-click: the selected file becomes the working image.
     void filesDblClick();
     // A file named on the command line or dropped on the picture area.
@@ -89,6 +95,8 @@ public:
     void RefreshFiles() override;
     void ShellOpen(const std::string& target) override;
     void EnableUndo() override;
+    void ShowStatus(const std::string& text) override;
+    bool BatchProgress(std::size_t done, std::size_t count) override;
     // Makes the browser show a folder; a folder that is gone leaves it as it was.
     void ShowFolder(const std::string& folder);
 
@@ -114,6 +122,10 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel[2] = {nullptr, nullptr};
 
+    // The tool windows, created with the main window and kept for the whole run.
+    std::unique_ptr<TPainterReduceF> PainterReduceF;
+    TBatchF* BatchF = nullptr;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -134,6 +146,7 @@ private:
     std::unique_ptr<TvekScript> vekScript1;
     std::vector<QAction*> shapeButtons_;
     std::map<std::string, QAction*> actions_;
+    std::unique_ptr<QProgressDialog> batchProgress_;
     bool startMaximized_ = false;
     bool destroyed_ = false;
 };

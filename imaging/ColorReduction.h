@@ -1,8 +1,8 @@
 #pragma once
 #include "platform/TBitmap.h"
 
-#include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 enum TPaletteChoice {
@@ -31,29 +31,25 @@ struct TReductionSettings {
 
 TReductionSettings& ReductionSettings();
 
-// A new bitmap: 8 bits a pixel with the chosen palette, or a 24-bit copy for pcNone.
+// A new bitmap: 8 bits a pixel with the chosen palette, or a 24-bit copy for pcNone. The palette
+// is fixed or built by the octree (pcOptimized: 2^bits colours; pcOptimizedWindows: 236 colours
+// between the default palette's static ones); the ditherer walks the rows in serpentine order.
+// An empty given palette gives an empty bitmap.
+// progress, when set, hears the percentage of rows done as it grows.
+using TReductionProgress = std::function<void(int percent)>;
 TBitmap ReduceBitmapColors(const TBitmap& bitmap, TPaletteChoice palette, TDitherChoice dither,
-                           const std::vector<TRGBQuad>& givenPalette, int bits);
-inline TBitmap ReduceBitmapColors(const TBitmap& bitmap, const TReductionSettings& settings)
+                           const std::vector<TRGBQuad>& givenPalette, int bits,
+                           const TReductionProgress& progress = {});
+inline TBitmap ReduceBitmapColors(const TBitmap& bitmap, const TReductionSettings& settings,
+                                  const TReductionProgress& progress = {})
 {
-    return ReduceBitmapColors(bitmap, settings.Palette, settings.Dither, settings.GivenPalette, settings.Bits);
+    return ReduceBitmapColors(bitmap, settings.Palette, settings.Dither, settings.GivenPalette, settings.Bits,
+                              progress);
 }
 
 // Entry 36r + 6g + b = (51r, 51g, 51b) for r, g, b in 0..5.
 const std::vector<TRGBQuad>& Netscape216Palette();
 // Entry i = (i, i, i).
 const std::vector<TRGBQuad>& GrayPalette256();
-
-// The 216-colour cube lookup: each channel's level is (c + 3) div 51, read from a table.
-class TNetscapeColorLookup {
-public:
-    TNetscapeColorLookup();
-    int Colors() const { return 216; }
-    int Lookup(std::uint8_t red, std::uint8_t green, std::uint8_t blue) const
-    {
-        return 36 * level_[red] + 6 * level_[green] + level_[blue];
-    }
-
-private:
-    std::array<std::uint8_t, 256> level_;
-};
+// The four greys 0, 128, 192 and 255.
+const std::vector<TRGBQuad>& WindowsGrayPalette4();

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <map>
+#include <mutex>
 
 namespace canvas {
 namespace {
@@ -29,7 +30,10 @@ QString SubstituteFamily(const QString& name)
         {"garamond", "DejaVu Serif"},      {"book antiqua", "DejaVu Serif"},
         {"cambria", "DejaVu Serif"},       {"palatino linotype", "DejaVu Serif"},
     };
+    // Batches draw metafiles on several threads at once.
+    static std::mutex lock;
     static std::map<QString, QString> resolved;
+    std::lock_guard guard(lock);
     if (auto it = resolved.find(name); it != resolved.end()) return it->second;
     QString family = "DejaVu Sans";
     if (!name.isEmpty() && QFontDatabase::hasFamily(name))

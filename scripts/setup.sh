@@ -10,6 +10,7 @@ packages=(
   libgtest-dev
   fonts-dejavu-core
   imagemagick libtiff-tools pngcheck netpbm
+  parallel
   xvfb xauth x11-apps
 )
 if [[ "${1:-}" == "--bench" ]]; then

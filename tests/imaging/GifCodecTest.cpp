@@ -2,6 +2,7 @@
 
 #include "imaging/ColorReduction.h"
 #include "imaging/GifFile.h"
+#include "imaging/GifImage.h"
 #include "imaging/ImageIO.h"
 #include "tests/common/TestFiles.h"
 
@@ -167,10 +168,6 @@ TEST(GifCodecTest, TransparentIndexIsTheBottomLeftPixelAfterTheColourMapOptimiza
 
 TEST(GifCodecTest, TrueColourIsReducedToTheNetscapeCube)
 {
-    TNetscapeColorLookup lookup;
-    EXPECT_EQ(lookup.Lookup(47, 0, 0), 0);
-    EXPECT_EQ(lookup.Lookup(48, 0, 0), 36);
-    EXPECT_EQ(lookup.Lookup(255, 255, 255), 215);
     EXPECT_EQ(Netscape216Palette()[215], (TRGBQuad{255, 255, 255, 0}));
     EXPECT_EQ(Netscape216Palette()[36 * 1 + 6 * 2 + 3], (TRGBQuad{153, 102, 51, 0}));
 
@@ -226,6 +223,54 @@ TEST(GifCodecTest, HostileFilesAreRefused)
            "frame far beyond the data");
     refuse({'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0, 0, 0, 0, ',', 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, ';'},
            "no pixels");
+}
+
+TEST(GifCodecTest, OptimizerSaveKeepsTheReductionAsItIsAndAlwaysWritesAControlBlock)
+{
+    TTempDir dir;
+    TBitmap source(23, 9, pf24bit);
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 23; ++x) source.SetPixel(x, y, RGB(x * 11, 200 - y * 20, (x * y) % 256));
+    const TReductionSettings reduction{pcWindows20, dcBurkes, 8, {}};
+    const TBitmap reduced = ReduceBitmapColors(source, reduction);
+    const int bottomLeft = reduced.GetPixelIndex(0, 8);
+
+    for (bool transparent : {false, true}) {
+        SCOPED_TRACE(transparent);
+        std::vector<std::pair<TGifProgressStage, int>> progress;
+        const auto bytes = EncodeOptimizedGif(source, reduction, transparent,
+                                              [&](TGifProgressStage s, int p) { progress.emplace_back(s, p); });
+        WriteWholeFile(dir.File("g.gif"), std::string(bytes.begin(), bytes.end()));
+        TSlurped s = Slurp(dir.File("g.gif"));
+        ASSERT_TRUE(s.gif);
+        // The stock palette's 20 entries in their order, padded to 32; the indices untouched.
+        const ColorMapObject* map = s.gif->SColorMap;
+        ASSERT_TRUE(map);
+        ASSERT_EQ(map->ColorCount, 32);
+        for (int i = 0; i < 32; ++i) {
+            const TRGBQuad q = i < 20 ? StockPalette20()[i] : TRGBQuad{};
+            EXPECT_EQ(RGB(map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue), QuadToColor(q)) << i;
+        }
+        const SavedImage& frame = s.gif->SavedImages[0];
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < 23; ++x) ASSERT_EQ(frame.RasterBits[y * 23 + x], reduced.GetPixelIndex(x, y));
+        GraphicsControlBlock gcb{};
+        ASSERT_EQ(DGifSavedExtensionToGCB(s.gif.get(), 0, &gcb), GIF_OK);
+        EXPECT_EQ(gcb.TransparentColor, transparent ? bottomLeft : NO_TRANSPARENT_COLOR);
+
+        // Our reader shows the bottom-left colour as the transparent one.
+        TBitmap back;
+        LoadGifFile(dir.File("g.gif"), back);
+        EXPECT_EQ(back.Transparent(), transparent);
+        if (transparent) {
+            EXPECT_EQ(back.TransparentColor(), reduced.GetPixel(0, 8));
+        }
+
+        ASSERT_GE(progress.size(), 3u);
+        EXPECT_EQ(progress.front().first, psRunning); // the reduction
+        EXPECT_EQ(progress.back(), std::make_pair(psEnding, 100));
+        EXPECT_NE(std::find(progress.begin(), progress.end(), std::make_pair(psStarting, 0)), progress.end());
+    }
 }
 
 } // namespace
