@@ -16,6 +16,8 @@ const TMenuEntry kMainMenu[] = {
     {1, "Overlay1", "O&verlay...", "", &F::Overlay1Click, 0, 0},
     {1, "SaveAs1", "Save &As...", "", &F::SaveAs1Click, 0, 0},
     {1, "TwainScan1", "&Twain Scan...", "", nullptr, 0, 0},
+    {1, "N2", "-", "", nullptr, 0, 0},
+    {1, "Quit1", "&Quit", "Ctrl+Q", &F::Quit1Click, 0, 0},
 
     {0, "Edit1", "&Edit", "", nullptr, 0, 0},
     {1, "Undolast1", "&Undo last", "Ctrl+Z", nullptr, mfStartsDisabled, 0},

@@ -18,6 +18,7 @@ const char* const kTransparentPage =
 
 TBitmap TVistrelDoc::LoadOverlay(const std::string& fileName)
 {
+    RequireLoadableImageFile(fileName);
     TBitmap overlay;
     LoadImageFile(fileName, overlay, FileSettings);
     overlay.SetTransparent(true);

@@ -32,6 +32,22 @@ int CustomColorIndex(const std::string& line, std::string& value)
 
 } // namespace
 
+// A dialog asked for in the middle of work shows the ordinary cursor while it is open.
+class TDialogCursor {
+public:
+    explicit TDialogCursor(const TQtUiServices& ui) : busy_(!ui.work_.empty())
+    {
+        if (busy_) QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    ~TDialogCursor()
+    {
+        if (busy_) QApplication::restoreOverrideCursor();
+    }
+
+private:
+    bool busy_;
+};
+
 QString QtFileFilter(const std::string& windowsFilter)
 {
     QStringList parts = Q(windowsFilter).split('|');
@@ -76,18 +92,28 @@ void TakeCustomColors(std::vector<std::string>& lines)
     lines = std::move(out);
 }
 
-void TQtUiServices::ShowMessage(const std::string& text) { QMessageBox::information(parent_, Title(), Q(text)); }
+void TQtUiServices::ShowMessage(const std::string& text)
+{
+    TDialogCursor cursor(*this);
+    QMessageBox::information(parent_, Title(), Q(text));
+}
 
-void TQtUiServices::ShowError(const std::string& text) { QMessageBox::critical(parent_, Title(), Q(text)); }
+void TQtUiServices::ShowError(const std::string& text)
+{
+    TDialogCursor cursor(*this);
+    QMessageBox::critical(parent_, Title(), Q(text));
+}
 
 bool TQtUiServices::AskYesNo(const std::string& question)
 {
+    TDialogCursor cursor(*this);
     return QMessageBox::question(parent_, Title(), Q(question), QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
 }
 
 int TQtUiServices::AskYesNoCancel(const std::string& question)
 {
+    TDialogCursor cursor(*this);
     auto answer = QMessageBox::question(parent_, Title(), Q(question),
                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
     return answer == QMessageBox::Yes ? 1 : answer == QMessageBox::No ? 0 : -1;
@@ -95,6 +121,7 @@ int TQtUiServices::AskYesNoCancel(const std::string& question)
 
 bool TQtUiServices::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
 {
+    TDialogCursor cursor(*this);
     bool ok = false;
     QString text = QInputDialog::getText(parent_, Q(caption), Q(prompt), QLineEdit::Normal, Q(value), &ok);
     if (ok) value = text.toStdString();
@@ -103,6 +130,7 @@ bool TQtUiServices::InputQuery(const std::string& caption, const std::string& pr
 
 bool TQtUiServices::AskPassword(const std::string& caption, std::string& password)
 {
+    TDialogCursor cursor(*this);
     bool ok = false;
     QString text = QInputDialog::getText(parent_, Title(), Q(caption), QLineEdit::Password, QString(), &ok);
     if (ok) password = text.toStdString();
@@ -111,6 +139,7 @@ bool TQtUiServices::AskPassword(const std::string& caption, std::string& passwor
 
 bool TQtUiServices::OpenFileDialog(const std::string& filter, std::string& fileName)
 {
+    TDialogCursor cursor(*this);
     QString name = QFileDialog::getOpenFileName(parent_, QString(), Q(fileName), QtFileFilter(filter));
     if (name.isEmpty()) return false;
     fileName = name.toStdString();
@@ -119,6 +148,7 @@ bool TQtUiServices::OpenFileDialog(const std::string& filter, std::string& fileN
 
 bool TQtUiServices::SaveFileDialog(const std::string& filter, std::string& fileName)
 {
+    TDialogCursor cursor(*this);
     // The commands ask their own overwrite question.
     QString name = QFileDialog::getSaveFileName(parent_, QString(), Q(fileName), QtFileFilter(filter), nullptr,
                                                 QFileDialog::DontConfirmOverwrite);
@@ -129,6 +159,7 @@ bool TQtUiServices::SaveFileDialog(const std::string& filter, std::string& fileN
 
 bool TQtUiServices::SelectFolder(const std::string& caption, std::string& folder)
 {
+    TDialogCursor cursor(*this);
     // Qt's own folder dialog cannot create a folder that is typed in.
     TFolderDialog dialog(caption, folder, parent_);
     if (dialog.exec() != QDialog::Accepted) return false;
@@ -138,6 +169,7 @@ bool TQtUiServices::SelectFolder(const std::string& caption, std::string& folder
 
 bool TQtUiServices::PickColor(TColor& color)
 {
+    TDialogCursor cursor(*this);
     ApplyCustomColors(customColors_);
     QColor chosen = QColorDialog::getColor(ToQColor(color), parent_);
     TakeCustomColors(customColors_);
@@ -148,6 +180,7 @@ bool TQtUiServices::PickColor(TColor& color)
 
 bool TQtUiServices::PickFont(std::string& name, int& size, int& style, TColor&)
 {
+    TDialogCursor cursor(*this);
     QFont initial(Q(name), size > 0 ? size : 10);
     initial.setBold(style & fsBold);
     initial.setItalic(style & fsItalic);
@@ -163,4 +196,63 @@ bool TQtUiServices::PickFont(std::string& name, int& size, int& style, TColor&)
     return true;
 }
 
-void TQtUiServices::Say(const std::string& text) { QMessageBox::information(parent_, Title(), Q(text)); }
+void TQtUiServices::Say(const std::string& text)
+{
+    TDialogCursor cursor(*this);
+    QMessageBox::information(parent_, Title(), Q(text));
+}
+
+// ---- work ------------------------------------------------------------------------------------
+
+void TQtUiServices::BeginWork(const std::string& caption)
+{
+    if (work_.empty()) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        workTime_.start();
+        sinceEvents_.invalidate();
+        cancelled_ = false;
+    }
+    work_.push_back(caption);
+    if (progress_) ShowProgress();
+}
+
+bool TQtUiServices::KeepAlive()
+{
+    if (work_.empty()) return true;
+    // The window's events are looked at some twenty times a second; more often would slow the work.
+    if (sinceEvents_.isValid() && sinceEvents_.elapsed() < 50) return !cancelled_;
+    sinceEvents_.start();
+    if (!progress_ && workTime_.elapsed() >= kProgressDelay) ShowProgress();
+    // Until the modal progress box is up, clicks and keys wait: they could start a second command.
+    QApplication::processEvents(progress_ ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+    if (progress_ && progress_->wasCanceled()) cancelled_ = true;
+    return !cancelled_;
+}
+
+void TQtUiServices::EndWork()
+{
+    if (work_.empty()) return;
+    work_.pop_back();
+    if (!work_.empty()) return;
+    delete progress_;
+    QApplication::restoreOverrideCursor();
+}
+
+void TQtUiServices::ShowProgress()
+{
+    QString caption = "Working...";
+    for (const auto& c : work_)
+        if (!c.empty()) caption = Q(c);
+    if (!progress_) {
+        progress_ = new QProgressDialog(caption, "Cancel", 0, 0, parent_);
+        progress_->setWindowTitle(Title());
+        progress_->setWindowModality(Qt::ApplicationModal);
+        progress_->setAutoClose(false);
+        progress_->setAutoReset(false);
+        progress_->setMinimumDuration(0);
+        // The box's own buttons want the ordinary cursor.
+        progress_->setCursor(Qt::ArrowCursor);
+        progress_->show();
+    }
+    progress_->setLabelText(caption);
+}

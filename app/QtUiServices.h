@@ -1,6 +1,9 @@
 #pragma once
 #include "platform/UiServices.h"
 
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QString>
 
 #include <string>
@@ -37,8 +40,24 @@ public:
     bool PickColor(TColor& color) override;
     bool PickFont(std::string& name, int& size, int& style, TColor& color) override;
     void Say(const std::string& text) override;
+    void BeginWork(const std::string& caption) override;
+    bool KeepAlive() override;
+    void EndWork() override;
+
+    // Work that runs this long (milliseconds) shows the progress box.
+    static constexpr int kProgressDelay = 500;
+    // The progress box while it shows, or nullptr.
+    QProgressDialog* Progress() const { return progress_; }
 
 private:
+    friend class TDialogCursor;
+    void ShowProgress();
+
     QWidget* parent_;
     std::vector<std::string>& customColors_;
+    std::vector<std::string> work_; // the captions of the work under way, outermost first
+    QElapsedTimer workTime_;
+    QElapsedTimer sinceEvents_;
+    QPointer<QProgressDialog> progress_;
+    bool cancelled_ = false;
 };

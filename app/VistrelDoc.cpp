@@ -62,6 +62,7 @@ void TVistrelDoc::LoadFile(const std::string& fileName)
 {
     RequireLoadableImageFile(fileName);
     LoadImageFile(fileName, Picture, FileSettings);
+    FileName = fileName;
 }
 
 void TVistrelDoc::PrepareEffect()
@@ -72,23 +73,32 @@ void TVistrelDoc::PrepareEffect()
     WorkBitmap.SetPixelFormat(pf24bit);
 }
 
+bool TVistrelDoc::AskOpenFileName(const std::string& filter, std::string& fileName) const
+{
+    fileName = view_.BrowserFolder();
+    return Ui().OpenFileDialog(filter, fileName);
+}
+
 void TVistrelDoc::Open()
 {
     std::string fileName;
-    if (!Ui().OpenFileDialog(kOpenFilter, fileName)) return;
+    if (!AskOpenFileName(kOpenFilter, fileName)) return;
     LoadFile(fileName);
 }
 
 void TVistrelDoc::SaveAs()
 {
-    std::string fileName;
+    std::string fileName = view_.BrowserFolder();
+    if (!FileName.empty()) fileName = (std::filesystem::path(fileName) / std::filesystem::path(FileName).filename()).string();
     if (!Ui().SaveFileDialog(kSaveFilter, fileName)) return;
     RequireSavableImageFile(fileName);
     std::error_code ec;
     if (std::filesystem::exists(fileName, ec) &&
         !Ui().AskYesNo("This file allready exists. Do yo want to overwrite it?"))
         return;
-    if (SaveImageFile(fileName, Picture, FileSettings)) view_.RefreshFiles();
+    if (!SaveImageFile(fileName, Picture, FileSettings)) return;
+    FileName = fileName;
+    view_.RefreshFiles();
 }
 
 bool TVistrelDoc::ToggleTransparentGif()

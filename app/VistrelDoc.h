@@ -25,6 +25,8 @@ public:
     // Batch Now: done of count files are through (0 at the start, count at the end); false when the
     // user asked to stop.
     virtual bool BatchProgress(std::size_t done, std::size_t count) { return true; }
+    // The folder the file browser shows, where the file dialogs start; empty for none.
+    virtual std::string BrowserFolder() const { return {}; }
 };
 
 struct TSelectionRect {
@@ -41,6 +43,8 @@ public:
     TBitmap UndoBitmap;
     TBitmap WorkBitmap;
     TImageFileSettings FileSettings;
+    // The file the working image was last read from or written to: Save As offers its name.
+    std::string FileName;
     TCipherManager Cipher; // one for the whole run, behind every encrypted file
     std::string batchDir;
     std::vector<std::string> BatchFiles;
@@ -71,6 +75,8 @@ public:
     // Before a change: the undo copy and a 24-bit work copy of the working image.
     void PrepareEffect();
 
+    // An open dialog that starts in the folder the browser shows; false when cancelled.
+    bool AskOpenFileName(const std::string& filter, std::string& fileName) const;
     void Open();
     void SaveAs();
     // Flips Options, "Transparent GIF"; returns the new state.

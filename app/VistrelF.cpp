@@ -39,7 +39,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string SettingsFile() { return ProgramFolder() + "vistrel.ini"; }
 std::string CustomColorsFile() { return ProgramFolder() + "VistrelCC.txt"; }
 
 const char* const kSettings = "Settings";
@@ -80,6 +79,7 @@ TVistrelF::TVistrelF(TUiServices* ui, QWidget* parent)
     };
     BuildLayout();
     BuildMenus();
+    BuildBrowseKeys();
     FormCreate();
     PainterReduceF = std::make_unique<TPainterReduceF>();
     BatchF = new TBatchF(doc_, this);
@@ -92,6 +92,8 @@ TVistrelF::~TVistrelF()
     delete ShapeView;
     delete ShapeMenu;
 }
+
+std::string TVistrelF::SettingsFile() { return ProgramFolder() + "vistrel.ini"; }
 
 void TVistrelF::BuildLayout()
 {
@@ -168,7 +170,8 @@ void TVistrelF::BuildLayout()
         files->SetDirectory(folder.toStdString());
         RzDriveComboBox1->ShowDriveOf(folder.toStdString());
     });
-    connect(files, &QListWidget::itemDoubleClicked, this, [this] { filesDblClick(); });
+    // Activation is a double-click, or Return on the selected entry.
+    connect(files, &QListWidget::itemActivated, this, [this] { filesDblClick(); });
     auto showMouse = [this](int x, int y) { StatusPanel[1]->setText(QString::asprintf("x=%d, y=%d", x, y)); };
     connect(Image1, &TPictureView::MouseMoved, this, showMouse);
     connect(box, &TPictureBox::MouseMoved, this, showMouse);
@@ -233,6 +236,7 @@ QAction* TVistrelF::Action(const std::string& name) const
 
 void TVistrelF::RunCommand(const std::function<void()>& command)
 {
+    TWorkScope work;
     Guarded(command);
     // Whatever changed the working image, before an error too, shows: the command frame refreshes
     // the picture, so that no command can forget to.
@@ -284,6 +288,7 @@ void TVistrelF::FormCreate()
         move(left, top);
         resize(width, height);
     }
+    ReadSplitters();
     vekDirectories1->Loaded();
 }
 
@@ -296,6 +301,7 @@ void TVistrelF::FormDestroy()
     doc_.BatchFiles.clear();
     Guarded([this] { SaveTextLines(CustomColorsFile(), doc_.CustomColors); });
     Guarded([this] { WriteSettings(); });
+    Guarded([this] { WriteSplitters(); });
 }
 
 void TVistrelF::WriteSettings()
@@ -321,8 +327,9 @@ void TVistrelF::closeEvent(QCloseEvent* event)
 
 void TVistrelF::RunScript1Click()
 {
-    std::string fileName = ProgramFolder() + "scripts/";
-    if (!Ui().OpenFileDialog("vekScript Files (*.vek)|*.vek", fileName)) return;
+    std::string fileName;
+    if (!doc_.AskOpenFileName("vekScript Files (*.vek)|*.vek", fileName)) return;
+    TWorkScope work("Running " + fs::path(fileName).filename().string());
     const std::string text = ReadScriptSource(fileName);
     doc_.PrepareEffect();
     if (!vekScript1) {
@@ -396,6 +403,8 @@ void TVistrelF::PictureChanged()
 }
 
 void TVistrelF::RefreshFiles() { files->Update(); }
+
+std::string TVistrelF::BrowserFolder() const { return files->Directory(); }
 
 void TVistrelF::ShellOpen(const std::string& target)
 {

@@ -47,6 +47,8 @@ public:
     TVistrelDoc& Doc() { return doc_; }
     // "State" of the settings asked for a maximized window.
     bool StartMaximized() const { return startMaximized_; }
+    // "vistrel.ini" in the program folder.
+    static std::string SettingsFile();
     // Writes the settings; the first call does the work, later ones nothing.
     void FormDestroy();
 
@@ -67,6 +69,11 @@ public:
     void Contents1Click();
     void About1Click();
     void ontheWeb1Click();
+    void Quit1Click();
+    // The next and previous image of the file list: Page Down and Page Up, and Space and Backspace
+    // while the picture has the focus.
+    void NextImage();
+    void PreviousImage();
     // Overlay and preview commands.
     void Overlay1Click();
     void Overlay2Click();
@@ -97,6 +104,7 @@ public:
     void EnableUndo() override;
     void ShowStatus(const std::string& text) override;
     bool BatchProgress(std::size_t done, std::size_t count) override;
+    std::string BrowserFolder() const override;
     // Makes the browser show a folder; a folder that is gone leaves it as it was.
     void ShowFolder(const std::string& folder);
 
@@ -133,6 +141,11 @@ private:
     // Runs an action of the window itself; its error goes to the error box.
     void Guarded(const std::function<void()>& action);
     void BuildLayout();
+    void BuildBrowseKeys();
+    void StepImage(int step);
+    int CurrentImageRow() const;
+    void ReadSplitters();
+    void WriteSplitters();
     void BuildMenus();
     void BuildOverlay();
     void BuildShape();

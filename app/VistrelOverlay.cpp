@@ -32,7 +32,7 @@ void TVistrelF::LoadOverlay(const std::string& fileName)
 void TVistrelF::Overlay1Click()
 {
     std::string fileName;
-    if (Ui().OpenFileDialog(kOpenFilter, fileName)) LoadOverlay(fileName);
+    if (doc_.AskOpenFileName(kOpenFilter, fileName)) LoadOverlay(fileName);
 }
 
 void TVistrelF::Overlay2Click()

@@ -25,6 +25,9 @@ TUiServices& Ui() { return g_current ? *g_current : DefaultConsole(); }
 
 void SetUi(TUiServices* services) { g_current = services; }
 
+TWorkScope::TWorkScope(const std::string& caption) : ui_(Ui()) { ui_.BeginWork(caption); }
+TWorkScope::~TWorkScope() { ui_.EndWork(); }
+
 TUiScope::TUiScope(TUiServices& services) : previous_(g_current) { g_current = &services; }
 TUiScope::~TUiScope() { g_current = previous_; }
 
@@ -130,9 +133,9 @@ std::vector<std::string> TScriptedUi::Messages(const std::string& kind) const
     return out;
 }
 
-bool TScriptedUi::Take(const std::string& kind, const std::string& text, std::string& answer)
+bool TScriptedUi::Take(const std::string& kind, const std::string& text, std::string& answer, const std::string& start)
 {
-    Log.push_back({kind, text});
+    Log.push_back({kind, text, start});
     if (Answers.empty()) {
         ++Unanswered;
         return false;
@@ -161,9 +164,8 @@ int TScriptedUi::AskYesNoCancel(const std::string& question)
 bool TScriptedUi::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
 {
     std::string a;
-    const bool answered = Take("input", prompt, a);
+    const bool answered = Take("input", prompt, a, value);
     Log.back().caption = caption;
-    Log.back().initial = value;
     if (!answered) return false;
     value = a;
     return true;
@@ -180,7 +182,7 @@ bool TScriptedUi::AskPassword(const std::string& caption, std::string& password)
 bool TScriptedUi::OpenFileDialog(const std::string& filter, std::string& fileName)
 {
     std::string a;
-    if (!Take("open", filter, a)) return false;
+    if (!Take("open", filter, a, fileName)) return false;
     fileName = a;
     return true;
 }
@@ -188,7 +190,7 @@ bool TScriptedUi::OpenFileDialog(const std::string& filter, std::string& fileNam
 bool TScriptedUi::SaveFileDialog(const std::string& filter, std::string& fileName)
 {
     std::string a;
-    if (!Take("save", filter, a)) return false;
+    if (!Take("save", filter, a, fileName)) return false;
     fileName = a;
     return true;
 }
@@ -196,7 +198,7 @@ bool TScriptedUi::SaveFileDialog(const std::string& filter, std::string& fileNam
 bool TScriptedUi::SelectFolder(const std::string& caption, std::string& folder)
 {
     std::string a;
-    if (!Take("folder", caption, a)) return false;
+    if (!Take("folder", caption, a, folder)) return false;
     folder = a;
     return true;
 }
@@ -204,9 +206,7 @@ bool TScriptedUi::SelectFolder(const std::string& caption, std::string& folder)
 bool TScriptedUi::PickColor(TColor& color)
 {
     std::string a;
-    const bool answered = Take("color", "", a);
-    Log.back().initial = std::to_string(color);
-    if (!answered) return false;
+    if (!Take("color", "", a, std::to_string(color))) return false;
     color = static_cast<TColor>(std::strtoul(a.c_str() + (a.size() && a[0] == '$'), nullptr, a.size() && a[0] == '$' ? 16 : 10));
     return true;
 }
@@ -220,3 +220,17 @@ bool TScriptedUi::PickFont(std::string& name, int&, int&, TColor&)
 }
 
 void TScriptedUi::Say(const std::string& text) { Log.push_back({"say", text}); }
+
+void TScriptedUi::BeginWork(const std::string& caption)
+{
+    ++WorkDepth;
+    if (!caption.empty()) WorkCaptions.push_back(caption);
+}
+
+bool TScriptedUi::KeepAlive()
+{
+    ++KeepAliveCalls;
+    return CancelWorkAfter < 0 || KeepAliveCalls <= CancelWorkAfter;
+}
+
+void TScriptedUi::EndWork() { --WorkDepth; }

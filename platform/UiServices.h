@@ -33,6 +33,14 @@ public:
     virtual bool PickFont(std::string& name, int& size, int& style, TColor& color) = 0;
     // The script word say: its text is the script's output.
     virtual void Say(const std::string& text) = 0;
+
+    // A command at work. BeginWork shows a busy cursor. Long work calls KeepAlive often: it lets the
+    // window repaint and, once the work has run for about half a second, shows a progress box with
+    // Cancel; it returns false once Cancel was pressed, and the work then stops with an error. Work
+    // nests; the innermost caption that is not empty shows in the box.
+    virtual void BeginWork(const std::string& caption) {}
+    virtual bool KeepAlive() { return true; }
+    virtual void EndWork() {}
 };
 
 // The process-wide UI services; the console implementation until a host sets another.
@@ -74,10 +82,9 @@ public:
         std::string kind; // "message", "error", "question", "input", "password", "open", "save",
                           // "folder", "color", "font", "say"
         std::string text;
-        // Input boxes: the box's caption and the text it started with; colour dialogs: the colour
-        // they started with, as a decimal number.
-        std::string caption = {};
-        std::string initial = {};
+        std::string start = {}; // what an input box or file dialog offered before the answer; a colour
+                                // dialog's starting colour as a decimal number
+        std::string caption = {}; // an input box's caption
     };
     std::deque<std::string> Answers; // "Yes"/"No"/"Cancel" for questions, text for inputs and dialogs;
                                      // a leading "\x18" (CAN) cancels an input or dialog
@@ -100,8 +107,30 @@ public:
     bool PickFont(std::string& name, int& size, int& style, TColor& color) override;
     void Say(const std::string& text) override;
 
+    // Work: how deep it nests now, the captions it was given, and Cancel pressed in the progress box
+    // once KeepAlive has been called CancelWorkAfter times (-1: never).
+    int WorkDepth = 0;
+    std::vector<std::string> WorkCaptions;
+    int KeepAliveCalls = 0;
+    int CancelWorkAfter = -1;
+    void BeginWork(const std::string& caption) override;
+    bool KeepAlive() override;
+    void EndWork() override;
+
 private:
-    bool Take(const std::string& kind, const std::string& text, std::string& answer);
+    bool Take(const std::string& kind, const std::string& text, std::string& answer, const std::string& start = {});
+};
+
+// A command at work for the lifetime of a scope (see TUiServices::BeginWork).
+class TWorkScope {
+public:
+    explicit TWorkScope(const std::string& caption = {});
+    ~TWorkScope();
+    TWorkScope(const TWorkScope&) = delete;
+    TWorkScope& operator=(const TWorkScope&) = delete;
+
+private:
+    TUiServices& ui_;
 };
 
 // Installs a UI for the lifetime of a scope (tests, the command line), restoring the previous one.

@@ -1,6 +1,7 @@
 #include "script/VekScript.h"
 
 #include "platform/ProgramFolder.h"
+#include "platform/UiServices.h"
 #include "script/ScriptText.h"
 
 #include <chrono>
@@ -91,6 +92,8 @@ TVariant TvekScript::Execute()
         if (--timeCountdown_ <= 0) {
             if (TickCount() > deadline)
                 throw EvekScriptError("Script timed out after " + std::to_string(ScriptTimeOut) + " seconds");
+            // The window repaints while a long script runs, and its Cancel stops it here.
+            if (!Ui().KeepAlive()) throw EvekScriptError("Script cancelled");
             timeCountdown_ = kTimeCheckInterval;
         }
         current_ = atoms + pc_++;

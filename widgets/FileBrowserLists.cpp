@@ -160,9 +160,15 @@ void TDirectoryListBox::Rebuild()
 
 // ---- files -----------------------------------------------------------------------------------
 
-TFileListBox::TFileListBox(QWidget* parent) : QListWidget(parent)
+TFileListBox::TFileListBox(QWidget* parent)
+    : QListWidget(parent), watcher_(new QFileSystemWatcher(this)), rereadSoon_(new QTimer(this))
 {
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // A program writing many files changes the folder many times; the list is read once they pause.
+    rereadSoon_->setSingleShot(true);
+    rereadSoon_->setInterval(150);
+    connect(rereadSoon_, &QTimer::timeout, this, [this] { Update(); });
+    connect(watcher_, &QFileSystemWatcher::directoryChanged, rereadSoon_, qOverload<>(&QTimer::start));
 }
 
 void TFileListBox::SetMask(const std::string& mask)
@@ -174,6 +180,8 @@ void TFileListBox::SetMask(const std::string& mask)
 void TFileListBox::SetDirectory(const std::string& folder)
 {
     directory_ = NormalFolder(folder);
+    if (!watcher_->directories().isEmpty()) watcher_->removePaths(watcher_->directories());
+    watcher_->addPath(ToQ(directory_));
     clear();
     Update();
 }

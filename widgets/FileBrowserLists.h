@@ -1,5 +1,7 @@
 #pragma once
 #include <QComboBox>
+#include <QFileSystemWatcher>
+#include <QTimer>
 #include <QListWidget>
 #include <QTreeWidget>
 
@@ -45,7 +47,8 @@ private:
     std::string directory_;
 };
 
-// The files of one folder that match the mask; several may be selected.
+// The files of one folder that match the mask, sorted without regard to case; several may be
+// selected. The list follows files added to or removed from its folder by itself.
 class TFileListBox : public QListWidget {
     Q_OBJECT
 public:
@@ -66,4 +69,6 @@ public:
 private:
     std::string mask_ = "*.*";
     std::string directory_;
+    QFileSystemWatcher* watcher_;
+    QTimer* rereadSoon_;
 };

@@ -5,6 +5,7 @@
 #include "platform/UiServices.h"
 #include "widgets/FileBrowserLists.h"
 
+#include <QAction>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 
@@ -42,6 +43,15 @@ TvekDirectories::TvekDirectories(QWidget* parent) : QComboBox(parent)
     setAcceptDrops(true);
     setPlaceholderText("Favorite directories");
     connect(this, &QComboBox::activated, this, [this](int) { Click(); });
+    auto* remove = new QAction("&Remove favorite", this);
+    remove->setObjectName("RemoveFavorite");
+    addAction(remove);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(remove, &QAction::triggered, this, [this] { RemoveFavorite(currentIndex()); });
+    // Only a favourite that shows can be removed.
+    auto enable = [this, remove] { remove->setEnabled(currentIndex() >= 0); };
+    connect(this, &QComboBox::currentIndexChanged, this, enable);
+    enable();
 }
 
 TvekDirectories::~TvekDirectories()
@@ -119,6 +129,14 @@ void TvekDirectories::Click()
     } catch (const std::exception& e) {
         Ui().ShowError(e.what());
     }
+}
+
+void TvekDirectories::RemoveFavorite(int index)
+{
+    if (index < 0 || index >= static_cast<int>(favorites_.size())) return;
+    favorites_.erase(favorites_.begin() + index);
+    removeItem(index);
+    setCurrentIndex(-1);
 }
 
 void TvekDirectories::dragEnterEvent(QDragEnterEvent* event)

@@ -32,6 +32,8 @@ public:
     void DropFrom(const QObject* source);
     // Sends the directory list to the chosen alias's folder.
     void Click();
+    // Removes a favourite; the box's context menu removes the one it shows.
+    void RemoveFavorite(int index);
 
     // "%" stands for the program folder at the start of a stored path.
     static std::string StoredPath(const std::string& folder);

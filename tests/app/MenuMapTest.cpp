@@ -92,6 +92,7 @@ TEST_F(MenuMapTest, CaptionsAndKeysOfTheMenuMap)
         {"Contrast1", {"Contrast", "F7"}},          {"Saturation1", {"Saturation", "F8"}},
         {"previewtiled1", {"preview tiled", "F2"}}, {"previewtransparent1", {"preview transparent", "Ctrl+F2"}},
         {"RefreshFiles1", {"&Refresh Files", "F12"}}, {"Contents1", {"&Contents", "F1"}},
+        {"Quit1", {"&Quit", "Ctrl+Q"}},
     };
     for (const auto& [name, expected] : keys) {
         QAction* a = window_->Action(name);

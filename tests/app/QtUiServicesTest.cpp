@@ -1,6 +1,9 @@
 #include "app/QtUiServices.h"
 
+#include <QApplication>
 #include <QColorDialog>
+#include <QProgressDialog>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -35,6 +38,39 @@ TEST(QtUiServices, CustomColoursTravelAsBlueGreenRedLinesAndOtherLinesStay)
     EXPECT_EQ(lines[2], "ColorA=0000FF");
     EXPECT_EQ(lines[3], "ColorB=030201");
     EXPECT_EQ(lines[4], "ColorC=123456");
+}
+
+TEST(QtUiServices, WorkShowsABusyCursorAndAfterAWhileAProgressBoxWithCancel)
+{
+    QWidget window;
+    std::vector<std::string> colours;
+    TQtUiServices ui(&window, colours);
+    EXPECT_TRUE(ui.KeepAlive()) << "no work, nothing to cancel";
+
+    ui.BeginWork("");
+    ui.BeginWork("Running long.vek");
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    EXPECT_TRUE(ui.KeepAlive());
+    EXPECT_EQ(ui.Progress(), nullptr) << "quick work shows no box";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ui.KeepAlive() && ui.Progress(); }, 10000));
+    ASSERT_NE(ui.Progress(), nullptr);
+    EXPECT_EQ(ui.Progress()->labelText(), "Running long.vek");
+    EXPECT_TRUE(ui.Progress()->isVisible());
+
+    ui.Progress()->cancel();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !ui.KeepAlive(); }, 10000));
+    ui.EndWork();
+    EXPECT_NE(ui.Progress(), nullptr) << "the outer work goes on";
+    EXPECT_FALSE(ui.KeepAlive());
+    ui.EndWork();
+    EXPECT_EQ(ui.Progress(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // The next work starts afresh.
+    ui.BeginWork("");
+    EXPECT_TRUE(ui.KeepAlive());
+    ui.EndWork();
 }
 
 } // namespace

@@ -229,7 +229,7 @@ TEST_F(ShapeWindowTest, ToolbarButtonsStyleTheShape)
     ASSERT_EQ(ui_.Log.size(), 1u);
     EXPECT_EQ(ui_.Log[0].caption, "Vistrel shape");
     EXPECT_EQ(ui_.Log[0].text, "Enter caption:");
-    EXPECT_EQ(ui_.Log[0].initial, "Vistrel");
+    EXPECT_EQ(ui_.Log[0].start, "Vistrel");
     EXPECT_EQ(Shape().Caption(), "Hello");
     Press("Clear brush and pen, text only");
     EXPECT_EQ(Shape().Caption(), "Hello") << "a caption is kept";

@@ -293,7 +293,7 @@ TEST_F(ShapeControllerTest, PromptsAskWithTheirTextsAndIgnoreAnswersOutOfRange)
     ASSERT_EQ(ui_.Log.size(), 1u);
     EXPECT_EQ(ui_.Log[0].caption, "Shape Controller");
     EXPECT_EQ(ui_.Log[0].text, "Enter Pen Size (1..20)");
-    EXPECT_EQ(ui_.Log[0].initial, "3");
+    EXPECT_EQ(ui_.Log[0].start, "3");
     EXPECT_EQ(s.Pen().Width, 3);
     ui_.Queue("x");
     host_.Click(size, s);
@@ -311,7 +311,7 @@ TEST_F(ShapeControllerTest, PromptsAskWithTheirTextsAndIgnoreAnswersOutOfRange)
     ui_.Queue("45");
     host_.Click(angle, s);
     EXPECT_EQ(ui_.Log[0].text, "Enter Caption Angle (-180..0..180)");
-    EXPECT_EQ(ui_.Log[0].initial, "0");
+    EXPECT_EQ(ui_.Log[0].start, "0");
     EXPECT_EQ(s.CaptionAngle(), 45);
     ui_.Queue("abc");
     host_.Click(angle, s);
@@ -327,7 +327,7 @@ TEST_F(ShapeControllerTest, PromptsAskWithTheirTextsAndIgnoreAnswersOutOfRange)
     ui_.Queue("new caption");
     host_.Click(Sub(Top(controller_, "Caption"), "Caption..."), s);
     EXPECT_EQ(ui_.Log[0].text, "Enter Caption");
-    EXPECT_EQ(ui_.Log[0].initial, "old");
+    EXPECT_EQ(ui_.Log[0].start, "old");
     EXPECT_EQ(s.Caption(), "new caption");
 
     ui_.Log.clear();
@@ -339,7 +339,7 @@ TEST_F(ShapeControllerTest, PromptsAskWithTheirTextsAndIgnoreAnswersOutOfRange)
     EXPECT_EQ(s.ConnectorW(), "");
     ui_.Queue("\x18");
     host_.Click(Top(controller_, "ConnectorE"), s);
-    EXPECT_EQ(ui_.Log[1].initial, "east");
+    EXPECT_EQ(ui_.Log[1].start, "east");
     EXPECT_EQ(s.ConnectorE(), "east");
 }
 
@@ -350,11 +350,11 @@ TEST_F(ShapeControllerTest, ColourAndFontDialogsStartFromTheShape)
     s.SetGradientColor(clNavy);
     ui_.Queue("255");
     host_.Click(Top(controller_, "Gradient Color..."), s);
-    EXPECT_EQ(ui_.Log.back().initial, std::to_string(clNavy));
+    EXPECT_EQ(ui_.Log.back().start, std::to_string(clNavy));
     EXPECT_EQ(s.GradientColor(), clRed);
     ui_.Queue("65280");
     host_.Click(Top(controller_, "Brush Color..."), s);
-    EXPECT_EQ(ui_.Log.back().initial, std::to_string(clWhite));
+    EXPECT_EQ(ui_.Log.back().start, std::to_string(clWhite));
     EXPECT_EQ(s.Brush().Color, clLime);
     ui_.Queue("\x18");
     host_.Click(Sub(Top(controller_, "Pen"), "Color..."), s);
@@ -438,7 +438,7 @@ TEST_F(ShapeControllerTest, AlignAndSizeFollowTheFirstSelectedShape)
     host_.Click(Top(controller_, "GroupName"), b);
     EXPECT_EQ(ui_.Log.back().caption, "ShapeController");
     EXPECT_EQ(ui_.Log.back().text, "Enter Groupname");
-    EXPECT_EQ(ui_.Log.back().initial, "old");
+    EXPECT_EQ(ui_.Log.back().start, "old");
     for (TvekShape* s : {&ref, &a, &b}) EXPECT_EQ(s->GroupName(), "boxes");
 }
 

@@ -5,6 +5,8 @@
 #include "widgets/FileBrowserLists.h"
 #include "widgets/TvekDirectories.h"
 
+#include <QAction>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -120,6 +122,29 @@ TEST_F(FavoritesTest, ClickWithoutSelectionOrListDoesNothingAndAGoneFolderIsRepo
     box.Click();
     EXPECT_EQ(dirs.Directory(), home_);
     EXPECT_EQ(ui_.Messages("error").size(), 1u);
+}
+
+TEST_F(FavoritesTest, TheContextMenuRemovesTheFavouriteShown)
+{
+    WriteWholeFile(home_ + "/directories.txt", "One=%Pics\nTwo=%Pics/Holiday\nThree=/tmp\n");
+    {
+        TvekDirectories box;
+        box.Loaded();
+        QAction* remove = box.findChild<QAction*>("RemoveFavorite");
+        ASSERT_NE(remove, nullptr);
+        EXPECT_EQ(box.contextMenuPolicy(), Qt::ActionsContextMenu);
+        EXPECT_FALSE(remove->isEnabled()) << "no favourite shows yet";
+        box.setCurrentIndex(1);
+        EXPECT_TRUE(remove->isEnabled());
+        remove->trigger();
+        EXPECT_EQ(box.Favorites(), (std::vector<std::string>{"One=%Pics", "Three=/tmp"}));
+        ASSERT_EQ(box.count(), 2);
+        EXPECT_EQ(box.itemText(1), "Three");
+        EXPECT_EQ(box.currentIndex(), -1);
+        remove->trigger();
+        EXPECT_EQ(box.count(), 2);
+    }
+    EXPECT_EQ(LoadTextLines(home_ + "/directories.txt"), (std::vector<std::string>{"One=%Pics", "Three=/tmp"}));
 }
 
 TEST_F(FavoritesTest, ProgramFolderItselfIsStoredAsPercent)

@@ -2,6 +2,8 @@
 #include "tests/common/TestFiles.h"
 #include "widgets/FileBrowserLists.h"
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -45,6 +47,30 @@ TEST(FileListBox, ListsMatchingFilesSortedAndKeepsTheSelectionOnUpdate)
     EXPECT_EQ(list.SelectedNames(), (std::vector<std::string>{"d.Jpg"}));
     EXPECT_EQ(list.SelectedName(), "d.Jpg");
     EXPECT_EQ(list.FullName("d.Jpg"), dir.Path() + "/d.Jpg");
+}
+
+TEST(FileListBox, FollowsFilesAddedToAndRemovedFromItsFolder)
+{
+    TTempDir dir;
+    WriteWholeFile(dir.File("b.bmp"), "x");
+    TFileListBox list;
+    list.SetMask(kMask);
+    list.SetDirectory(dir.Path());
+    list.item(0)->setSelected(true);
+    WriteWholeFile(dir.File("A.png"), "x");
+    WriteWholeFile(dir.File("notes.txt"), "x");
+    using Names = std::vector<std::string>;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list.FileNames() == Names{"A.png", "b.bmp"}; }, 10000));
+    EXPECT_EQ(list.SelectedNames(), Names{"b.bmp"});
+    std::filesystem::remove(dir.File("A.png"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list.FileNames() == Names{"b.bmp"}; }, 10000));
+
+    // Only the folder shown is followed.
+    TTempDir other;
+    list.SetDirectory(other.Path());
+    WriteWholeFile(dir.File("c.bmp"), "x");
+    WriteWholeFile(other.File("d.bmp"), "x");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list.FileNames() == Names{"d.bmp"}; }, 10000));
 }
 
 TEST(DirectoryListBox, ShowsThePathAndSubfoldersAndRefusesMissingFolders)
