@@ -10,6 +10,7 @@ int CliInfo(const TCliArgs& args);
 int CliConvert(const TCliArgs& args);
 int CliFx(const TCliArgs& args);
 int CliRun(const TCliArgs& args);
+int CliStamp(const TCliArgs& args);
 int CliGif(const TCliArgs& args);
 int CliBatch(const TCliArgs& args);
 int CliStamp(const TCliArgs& args);

@@ -29,7 +29,7 @@ const TMenuEntry kMainMenu[] = {
     {1, "ResizeWidth1", "Resize &Width...", "", &F::ResizeWidth1Click, 0, 0},
     {1, "ResizeHeight1", "Resize &Height...", "", &F::ResizeHeight1Click, 0, 0},
     {1, "CroptoSelection1", "&Crop to Selection", "", &F::CroptoSelection1Click, 0, 0},
-    {1, "PaintShape1", "Paint Shape", "F9", nullptr, 0, 0},
+    {1, "PaintShape1", "Paint Shape", "F9", &F::PaintShape1Click, 0, 0},
     {1, "PaintOverlay1", "Paint &Overlay", "Shift+F9", &F::PaintOverlay1Click, 0, 0},
     {1, "Turn1", "&Turn", "Ctrl+T", &F::Turn1Click, 0, 0},
 
@@ -41,7 +41,7 @@ const TMenuEntry kMainMenu[] = {
     {2, "N8bitspixel1", "&8 bits/pixel", "", &F::N8bitspixel1Click, 0, 0},
     {2, "N16bitspixel1", "&16 bits/pixel", "", &F::N16bitspixel1Click, 0, 0},
     {2, "N24bitspixel1", "&24 bits/pixel", "", &F::N24bitspixel1Click, 0, 0},
-    {1, "ViewShape1", "&View Shape", "F3", nullptr, mfCheckable, 0},
+    {1, "ViewShape1", "&View Shape", "F3", &F::ViewShape1Click, mfCheckable, 0},
     {1, "ViewOverlay1", "View &Overlay", "F4", &F::ViewOverlay1Click, mfCheckable, 0},
 
     {0, "Png1", "&Png", "", nullptr, 0, 0},

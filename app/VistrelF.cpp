@@ -5,6 +5,10 @@
 #include "app/PainterReduceF.h"
 #include "app/PictureView.h"
 #include "app/ScriptHost.h"
+#include "app/ShapeMenu.h"
+#include "app/ShapeView.h"
+#include "shapes/TvekShape.h"
+#include "shapes/TvekShapeController.h"
 #include "platform/Errors.h"
 #include "platform/IniFile32.h"
 #include "platform/ProgramFolder.h"
@@ -81,7 +85,13 @@ TVistrelF::TVistrelF(TUiServices* ui, QWidget* parent)
     BatchF = new TBatchF(doc_, this);
 }
 
-TVistrelF::~TVistrelF() { FormDestroy(); }
+TVistrelF::~TVistrelF()
+{
+    FormDestroy();
+    // The shape's view and menu go before the shape and controller they show.
+    delete ShapeView;
+    delete ShapeMenu;
+}
 
 std::string TVistrelF::SettingsFile() { return ProgramFolder() + "vistrel.ini"; }
 
@@ -141,6 +151,7 @@ void TVistrelF::BuildLayout()
     ShapePanel->toggleViewAction()->setVisible(false);
     addToolBar(Qt::TopToolBarArea, ShapePanel);
     ShapePanel->hide();
+    BuildShape();
 
     StatusBar1 = statusBar();
     StatusBar1->setObjectName("StatusBar1");
@@ -269,7 +280,7 @@ void TVistrelF::RunCommand(TMenuCommand command)
 void TVistrelF::FormCreate()
 {
     const std::string folder = ProgramFolder();
-    // The shape controller's menu is set up by its own part.
+    PrepareShapeMenu();
     doc_.Cipher.SetAlgorithm("Blowfish");
     doc_.BatchFiles.clear();
     std::error_code ec;
@@ -409,6 +420,8 @@ void TVistrelF::PictureChanged()
 {
     Image1->SetPicture(doc_.Picture);
     box->FitSurface();
+    // The shape shows the picture beneath it.
+    if (ShapeView) ShapeView->update();
 }
 
 void TVistrelF::RefreshFiles() { files->Update(); }

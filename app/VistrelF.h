@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -25,6 +26,10 @@ class TPainterReduceF;
 class TPictureBox;
 class TOverlayView;
 class TPictureView;
+class TShapeMenu;
+class TShapeView;
+class TvekShape;
+class TvekShapeController;
 class TvekDirectories;
 class TScriptHost;
 class TvekScript;
@@ -91,6 +96,11 @@ public:
     void previewtransparent1Click();
     // Loads a file as the overlay and shows it.
     void LoadOverlay(const std::string& fileName);
+    // Shape commands.
+    void ViewShape1Click();
+    void PaintShape1Click();
+    // The shape toolbar's button with that hint, or nullptr.
+    QAction* ShapeButton(const std::string& hint) const;
     void GIFoptimize1Click();
     void BatchSettings1Click();
     void BatchNow1Click();
@@ -125,6 +135,11 @@ public:
     TPictureView* Image1 = nullptr;
     TOverlayView* Image2 = nullptr;
     QToolBar* ShapePanel = nullptr;
+    // The shape on the picture area, its controller and their Qt faces.
+    std::unique_ptr<TvekShape> vekShape1;
+    std::unique_ptr<TvekShapeController> vekShapeController1;
+    TShapeView* ShapeView = nullptr;
+    TShapeMenu* ShapeMenu = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel[2] = {nullptr, nullptr};
 
@@ -146,6 +161,8 @@ private:
     void WriteSplitters();
     void BuildMenus();
     void BuildOverlay();
+    void BuildShape();
+    void PrepareShapeMenu();
     void FormCreate();
     void WriteSettings();
 
@@ -154,6 +171,7 @@ private:
     TUiScope uiScope_;
     std::unique_ptr<TvekScript> vekScript1;
     std::unique_ptr<TScriptHost> scriptHost_;
+    std::vector<QAction*> shapeButtons_;
     std::map<std::string, QAction*> actions_;
     std::unique_ptr<QProgressDialog> batchProgress_;
     bool startMaximized_ = false;

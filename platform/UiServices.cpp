@@ -164,7 +164,9 @@ int TScriptedUi::AskYesNoCancel(const std::string& question)
 bool TScriptedUi::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
 {
     std::string a;
-    if (!Take("input", prompt, a, value)) return false;
+    const bool answered = Take("input", prompt, a, value);
+    Log.back().caption = caption;
+    if (!answered) return false;
     value = a;
     return true;
 }
@@ -204,7 +206,7 @@ bool TScriptedUi::SelectFolder(const std::string& caption, std::string& folder)
 bool TScriptedUi::PickColor(TColor& color)
 {
     std::string a;
-    if (!Take("color", "", a)) return false;
+    if (!Take("color", "", a, std::to_string(color))) return false;
     color = static_cast<TColor>(std::strtoul(a.c_str() + (a.size() && a[0] == '$'), nullptr, a.size() && a[0] == '$' ? 16 : 10));
     return true;
 }

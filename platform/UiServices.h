@@ -82,7 +82,9 @@ public:
         std::string kind; // "message", "error", "question", "input", "password", "open", "save",
                           // "folder", "color", "font", "say"
         std::string text;
-        std::string start = {}; // what an input box or file dialog offered before the answer
+        std::string start = {}; // what an input box or file dialog offered before the answer; a colour
+                                // dialog's starting colour as a decimal number
+        std::string caption = {}; // an input box's caption
     };
     std::deque<std::string> Answers; // "Yes"/"No"/"Cancel" for questions, text for inputs and dialogs;
                                      // a leading "\x18" (CAN) cancels an input or dialog

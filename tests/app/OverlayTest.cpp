@@ -6,6 +6,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/TCanvas.h"
 #include "platform/UiServices.h"
+#include "tests/app/WindowFixture.h"
 #include "tests/common/TestFiles.h"
 #include "widgets/FileBrowserLists.h"
 
@@ -32,23 +33,8 @@ TBitmap Filled(int width, int height, TColor color)
     return b;
 }
 
-class OverlayTest : public ::testing::Test {
+class OverlayTest : public WindowFixture {
 protected:
-    void SetUp() override
-    {
-        saved_ = ProgramFolder();
-        SetProgramFolder(temp_.Path() + "/");
-        window_ = std::make_unique<TVistrelF>(&ui_);
-        window_->Launcher = [this](const std::string& target) {
-            launched_.push_back(target);
-            return true;
-        };
-    }
-    void TearDown() override
-    {
-        window_.reset();
-        SetProgramFolder(saved_);
-    }
     TVistrelDoc& Doc() { return window_->Doc(); }
     std::string Home(const std::string& name) const { return temp_.File(name); }
 
@@ -63,11 +49,6 @@ protected:
         ASSERT_TRUE(SaveImageFile(fileName, b, settings));
     }
 
-    TTempDir temp_;
-    std::string saved_;
-    TScriptedUi ui_;
-    std::unique_ptr<TVistrelF> window_;
-    std::vector<std::string> launched_;
 };
 
 TEST_F(OverlayTest, AnOverlayIsTransparentInItsBottomLeftColourWhateverTheFileSays)
