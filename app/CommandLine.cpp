@@ -26,6 +26,7 @@ const TSubcommand kSubcommands[] = {
     {"batch", CliBatch,
      "batch (--width N | --height N) --format bmp|gif|jpg|png|tif --out DIR [--quality Q] [--transparent]\n"
      "                     [--jobs N] [--from LIST|-] FILE...  resize every file to one width or height"},
+    {"scan", CliScan, "scan DST [--device NAME]       scan one image through SANE and save it as DST"},
 };
 
 void PrintUsage(std::ostream& out)

@@ -12,6 +12,7 @@ int CliFx(const TCliArgs& args);
 int CliRun(const TCliArgs& args);
 int CliGif(const TCliArgs& args);
 int CliBatch(const TCliArgs& args);
+int CliScan(const TCliArgs& args);
 
 // Raised by a subcommand for wrong arguments; main prints the message and the usage, exit 2.
 struct TCliUsageError {
