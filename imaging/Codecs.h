@@ -36,7 +36,8 @@ TImageBytes EncodeBmp(const TBitmap& source);
 // an 8-bit bitmap whose palette is all greys is written as a greyscale JPEG, everything else in
 // colour.
 void DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap& target);
-TImageBytes EncodeJpeg(const TBitmap& source, int quality);
+// grayscale asks for a greyscale JPEG of any image; an all-grey 8-bit palette gives one anyway.
+TImageBytes EncodeJpeg(const TBitmap& source, int quality, bool grayscale = false);
 
 // GIF through giflib. Reading gives the first frame on its logical screen as an 8-bit bitmap with
 // the frame's colour map; outside the frame the screen shows the transparent index when the frame
