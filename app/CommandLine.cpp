@@ -20,7 +20,7 @@ struct TSubcommand {
 const TSubcommand kSubcommands[] = {
     {"info", CliInfo, "info FILE                      print WIDTH HEIGHT BITS of an image"},
     {"convert", CliConvert, "convert SRC DST [--quality N]  load SRC and save it as DST (format by extension)"},
-    {"fx", CliFx, "fx SRC DST OPERATION [ARG...]  run one effect on SRC and save DST"},
+    {"fx", CliFx, "fx SRC DST OPERATION [ARG...]  run one effect on SRC and save DST (fx --list: the effects)"},
     {"run", CliRun, "run SCRIPT [IMAGE] [--param NAME=VALUE]... [--timeout S]  run a script"},
     {"gif", CliGif, "gif SRC DST [--palette CHOICE] [--dither CHOICE] [--bits N] [--transparent]  reduce SRC to a palette and save DST as GIF"},
     {"batch", CliBatch,

@@ -21,10 +21,18 @@ struct TMenuEntry {
     TMenuCommand Command; // nullptr while the command is not built: the entry shows disabled
     unsigned Flags;
     int RadioGroup;       // 0 for none; entries of one group exclude each other
+    // An Effects entry: the effect text it runs (TVistrelDoc::RunEffect), in place of a command.
+    const char* Effect = nullptr;
+    // An Effect Settings entry: the name of the setting it asks for, in place of a command.
+    const char* Setting = nullptr;
 };
 
 // The main menu in menu order.
 std::span<const TMenuEntry> MainMenuMap();
 
 // Enabled at start: built, and not one that waits for something to happen first.
-constexpr bool StartsEnabled(const TMenuEntry& e) { return e.Command != nullptr && !(e.Flags & mfStartsDisabled); }
+constexpr bool HasCommand(const TMenuEntry& e) { return e.Command || e.Effect || e.Setting; }
+constexpr bool StartsEnabled(const TMenuEntry& e) { return HasCommand(e) && !(e.Flags & mfStartsDisabled); }
+
+// The entry of that name, or nullptr.
+const TMenuEntry* FindMenuEntry(const char* name);

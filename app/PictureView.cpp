@@ -85,18 +85,46 @@ void TPictureView::SetPicture(const TBitmap& bitmap)
     update();
 }
 
+void TPictureView::SetBand(const QRect& band, bool visible)
+{
+    band_ = band;
+    bandVisible_ = visible;
+    update();
+}
+
 void TPictureView::paintEvent(QPaintEvent*)
 {
     if (image_.isNull()) return;
     QPainter painter(this);
     painter.drawImage(0, 0, image_);
+    if (!bandVisible_ || band_.width() <= 0 || band_.height() <= 0) return;
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.setPen(QPen(Qt::white, 0, Qt::DotLine));
+    painter.drawRect(band_.adjusted(0, 0, -1, -1));
 }
 
 void TPictureView::mouseMoveEvent(QMouseEvent* event)
 {
     // Taken here: passed on, the move would reach the scroll box, which reports its own client
     // position over ours once the picture is scrolled.
-    emit MouseMoved(event->position().toPoint().x(), event->position().toPoint().y());
+    const QPoint p = event->position().toPoint();
+    emit MouseMoved(p.x(), p.y());
+    emit MouseMovedWith(p.x(), p.y(), event->buttons() & Qt::LeftButton, event->modifiers() & Qt::ControlModifier);
+    event->accept();
+}
+
+void TPictureView::mousePressEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    emit MousePressed(p.x(), p.y(), event->button() == Qt::LeftButton, event->modifiers() & Qt::ControlModifier);
+    event->accept();
+}
+
+void TPictureView::mouseReleaseEvent(QMouseEvent* event)
+{
+    const QPoint p = event->position().toPoint();
+    // Taken here too: a Ctrl-release on the picture must not also reach the scroll box's own.
+    emit MouseReleased(p.x(), p.y(), event->modifiers() & Qt::ControlModifier);
     event->accept();
 }
 
@@ -124,10 +152,13 @@ void TPictureBox::FitSurface()
 
 bool TPictureBox::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Surface() && event->type() == QEvent::MouseMove) {
-        auto* move = static_cast<QMouseEvent*>(event);
-        QPoint client = Surface()->mapTo(viewport(), move->position().toPoint());
-        emit MouseMoved(client.x(), client.y());
+    if (watched == Surface() && (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonRelease)) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        QPoint client = Surface()->mapTo(viewport(), mouse->position().toPoint());
+        if (event->type() == QEvent::MouseMove)
+            emit MouseMoved(client.x(), client.y());
+        else
+            emit MouseReleased(client.x(), client.y(), mouse->modifiers() & Qt::ControlModifier);
     } else if (watched == Surface() && event->type() == QEvent::ChildAdded) {
         // The surface grows with whatever it holds.
         static_cast<QChildEvent*>(event)->child()->installEventFilter(this);

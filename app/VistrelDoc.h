@@ -4,6 +4,8 @@
 #include "platform/TBitmap.h"
 
 #include <cstddef>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -27,10 +29,25 @@ public:
     virtual bool BatchProgress(std::size_t done, std::size_t count) { return true; }
     // The folder the file browser shows, where the file dialogs start; empty for none.
     virtual std::string BrowserFolder() const { return {}; }
+    // Shows or hides the rubber band of the doc's SelectionRect over the picture.
+    virtual void ShowSelection(bool visible) {}
 };
 
 struct TSelectionRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
+    // Left <= Right and Top <= Bottom, whichever way the mouse was dragged.
+    TSelectionRect Normalized() const;
+};
+
+class TVistrelDoc;
+
+// One of the effect settings: what the Effect Settings entry asks and accepts.
+struct TEffectSetting {
+    const char* Name; // the setting's name, also used in the menu's effect texts
+    int TVistrelDoc::*Value;
+    int Min, Max;
+    const char* Prompt;
+    int NotANumber; // what a text that is not a whole number counts as
 };
 
 // The working image, its companions and the settings of one run, and the commands that act on them.
@@ -74,6 +91,39 @@ public:
 
     // Before a change: the undo copy and a 24-bit work copy of the working image.
     void PrepareEffect();
+    // After a change: the working image takes the work copy.
+    void ShowEffect();
+
+    // Runs an Effects menu entry's effect text: steps separated by ";", each an effect of the effect
+    // table and its values. A value is a number ($ for hex), an effect setting by name (NAME/255 for
+    // that fraction of it), "?" for a colour chosen in the colour dialog (Cancel runs nothing), or
+    // a word.
+    void RunEffect(const std::string& effectText);
+    // Asks for one effect setting by name; out-of-range and cancelled answers change nothing.
+    void AskEffectSetting(const std::string& name);
+    // The setting of that name, or nullptr.
+    int* EffectSetting(const std::string& name);
+
+    // Edit commands.
+    void Undo();
+    void New();
+    void ResizeImage();
+    void ResizeWidth();
+    void ResizeHeight();
+    void Turn();
+    void CropToSelection();
+    // Converts the working image to 4, 8, 16 or 24 bits a pixel; false (nothing done) for other depths.
+    bool ColorDepth(int bits);
+    // The working image resampled to width x height when both are at least 11.
+    void ResampleTo(int width, int height);
+    // Resamples to n pixels wide (or high), the other side keeping the aspect ratio. False, changing
+    // nothing, when there is no image or a side would be below 1 or above the bitmap limits.
+    bool ResizeKeepAspect(int n, bool byWidth);
+
+    // Mouse over the picture, in picture coordinates; ctrl is the Ctrl key's state.
+    void PictureMouseDown(int x, int y, bool left, bool ctrl);
+    void PictureMouseMove(int x, int y, bool left, bool ctrl);
+    void PictureMouseUp(int x, int y, bool ctrl);
 
     // An open dialog that starts in the folder the browser shows; false when cancelled.
     bool AskOpenFileName(const std::string& filter, std::string& fileName) const;
@@ -115,6 +165,13 @@ std::string ImageInfoText(const TBitmap& picture);
 // and the subcommands tell the user instead of loading or writing nothing in silence.
 void RequireLoadableImageFile(const std::string& fileName);
 void RequireSavableImageFile(const std::string& fileName);
+// The effect settings in menu order.
+std::span<const TEffectSetting> EffectSettings();
+
+// A whole decimal number, blanks around it allowed; nullopt for any other text.
+std::optional<int> WholeNumber(const std::string& text);
+// WholeNumber or the conversion error "'TEXT' is not a valid integer value".
+int StrictInt(const std::string& text);
 
 extern const char* const kOpenFilter;
 extern const char* const kSaveFilter;

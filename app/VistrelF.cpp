@@ -164,6 +164,16 @@ void TVistrelF::BuildLayout()
     auto showMouse = [this](int x, int y) { StatusPanel[1]->setText(QString::asprintf("x=%d, y=%d", x, y)); };
     connect(Image1, &TPictureView::MouseMoved, this, showMouse);
     connect(box, &TPictureBox::MouseMoved, this, showMouse);
+    connect(Image1, &TPictureView::MousePressed, this,
+            [this](int x, int y, bool left, bool ctrl) { doc_.PictureMouseDown(x, y, left, ctrl); });
+    connect(Image1, &TPictureView::MouseMovedWith, this,
+            [this](int x, int y, bool left, bool ctrl) { doc_.PictureMouseMove(x, y, left, ctrl); });
+    connect(Image1, &TPictureView::MouseReleased, this,
+            [this](int x, int y, bool ctrl) { RunCommand([=, this] { doc_.PictureMouseUp(x, y, ctrl); }); });
+    // Ctrl-release on the empty part of the box enlarges the image to that point.
+    connect(box, &TPictureBox::MouseReleased, this, [this](int x, int y, bool ctrl) {
+        if (ctrl) RunCommand([=, this] { doc_.ResampleTo(x, y); });
+    });
     connect(box, &TPictureBox::FileDropped, this, [this](const QString& file) { OpenFile(file.toStdString()); });
 }
 
@@ -209,8 +219,14 @@ void TVistrelF::BuildMenus()
                 action->setActionGroup(group);
             }
             action->setEnabled(StartsEnabled(e));
-            action->setProperty(kHasCommand, e.Command != nullptr);
+            action->setProperty(kHasCommand, HasCommand(e));
             if (e.Command) connect(action, &QAction::triggered, this, [this, command = e.Command] { RunCommand(command); });
+            if (e.Effect)
+                connect(action, &QAction::triggered, this,
+                        [this, effect = e.Effect] { RunCommand([this, effect] { doc_.RunEffect(effect); }); });
+            if (e.Setting)
+                connect(action, &QAction::triggered, this,
+                        [this, setting = e.Setting] { RunCommand([this, setting] { doc_.AskEffectSetting(setting); }); });
         }
         action->setObjectName(e.Name);
         actions_[e.Name] = action;
@@ -333,8 +349,20 @@ void TVistrelF::RunScript1Click()
     vekScript1->Execute();
 }
 
+void TVistrelF::New1Click() { doc_.New(); }
 void TVistrelF::Open1Click() { doc_.Open(); }
 void TVistrelF::SaveAs1Click() { doc_.SaveAs(); }
+
+void TVistrelF::Undolast1Click() { doc_.Undo(); }
+void TVistrelF::ResizeImage1Click() { doc_.ResizeImage(); }
+void TVistrelF::ResizeWidth1Click() { doc_.ResizeWidth(); }
+void TVistrelF::ResizeHeight1Click() { doc_.ResizeHeight(); }
+void TVistrelF::CroptoSelection1Click() { doc_.CropToSelection(); }
+void TVistrelF::Turn1Click() { doc_.Turn(); }
+void TVistrelF::N4bitspixel1Click() { doc_.ColorDepth(4); }
+void TVistrelF::N8bitspixel1Click() { doc_.ColorDepth(8); }
+void TVistrelF::N16bitspixel1Click() { doc_.ColorDepth(16); }
+void TVistrelF::N24bitspixel1Click() { doc_.ColorDepth(24); }
 
 void TVistrelF::TransparentGIF1Click()
 {
@@ -423,6 +451,12 @@ bool TVistrelF::BatchProgress(std::size_t done, std::size_t count)
     const bool cancelled = batchProgress_->wasCanceled();
     if (done >= count || cancelled) batchProgress_.reset();
     return !cancelled;
+}
+
+void TVistrelF::ShowSelection(bool visible)
+{
+    const TSelectionRect r = doc_.SelectionRect.Normalized();
+    Image1->SetBand(QRect(QPoint(r.Left, r.Top), QPoint(r.Right - 1, r.Bottom - 1)), visible);
 }
 
 void TVistrelF::ShowFolder(const std::string& folder)

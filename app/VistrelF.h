@@ -55,11 +55,22 @@ public:
     void RunCommand(TMenuCommand command);
 
     // Menu commands.
+    void New1Click();
     void RunScript1Click();
     void Open1Click();
     void SaveAs1Click();
+    void Undolast1Click();
+    void ResizeImage1Click();
+    void ResizeWidth1Click();
+    void ResizeHeight1Click();
+    void CroptoSelection1Click();
+    void Turn1Click();
     void TransparentGIF1Click();
     void ShowImageInfo1Click();
+    void N4bitspixel1Click();
+    void N8bitspixel1Click();
+    void N16bitspixel1Click();
+    void N24bitspixel1Click();
     void RefreshFiles1Click();
     void Contents1Click();
     void About1Click();
@@ -95,6 +106,7 @@ public:
     void ShowStatus(const std::string& text) override;
     bool BatchProgress(std::size_t done, std::size_t count) override;
     std::string BrowserFolder() const override;
+    void ShowSelection(bool visible) override;
     // Makes the browser show a folder; a folder that is gone leaves it as it was.
     void ShowFolder(const std::string& folder);
 

@@ -97,7 +97,7 @@ const TEffect kEffects[] = {
     {"Turn", {}, [](FX& fx, TBitmap& w, const V&) { TBitmap out; fx.Turn(w, out); w = std::move(out); }},
     {"Stretch", {TEffectArg{"WIDTH", eaInt}, TEffectArg{"HEIGHT", eaInt}, TEffectArg{"FILTER", eaFilter, "Lanczos3"},
                  TEffectArg{"SUPPORT", eaDecimal, ""}}, StretchOp},
-    {"FishEye", {TEffectArg{"AMOUNT", eaDecimal, "0.156862745098039215686"}},
+    {"FishEye", {TEffectArg{"AMOUNT", eaDecimal, "40/255"}},
         [](FX& fx, TBitmap& w, const V& v) { TBitmap src(w); fx.FishEye(src, w, v[0].Number); }},
     {"Twist", {TEffectArg{"DEPTH", eaInt, "40"}}, FromCopy<&FX::Twist>},
     {"Mosaic", {TEffectArg{"SIZE", eaInt, "3"}}, WithInt<&FX::Mosaic>},
@@ -168,15 +168,28 @@ std::string TEffect::Usage() const
     return line;
 }
 
+std::optional<long double> EffectNumber(const std::string& text)
+{
+    if (const auto slash = text.find('/'); slash != std::string::npos) {
+        const auto a = EffectNumber(text.substr(0, slash)), b = EffectNumber(text.substr(slash + 1));
+        if (!a || !b) return std::nullopt;
+        return *a / *b;
+    }
+    const bool hex = !text.empty() && text[0] == '$';
+    const char* begin = text.c_str() + (hex ? 1 : 0);
+    char* end = nullptr;
+    const long double value = hex ? static_cast<long double>(std::strtoul(begin, &end, 16)) : std::strtold(begin, &end);
+    if (end == begin || *end) return std::nullopt;
+    return value;
+}
+
 TEffectValues WithDefaults(const TEffect& effect, TEffectValues given)
 {
     for (std::size_t i = given.size(); i < effect.ArgCount(); ++i) {
         const char* def = effect.Args[i].Default;
         TEffectValue v;
         v.Text = def ? def : "";
-        if (def && *def)
-            v.Number = def[0] == '$' ? static_cast<long double>(std::strtoul(def + 1, nullptr, 16))
-                                     : std::strtold(def, nullptr);
+        v.Number = EffectNumber(v.Text).value_or(0);
         given.push_back(std::move(v));
     }
     return given;

@@ -4,6 +4,7 @@
 #include "effects/PaintFX.h"
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -63,6 +64,10 @@ struct TEffect {
 std::span<const TEffect> Effects();
 // nullptr when no effect has that name (compared without regard to case).
 const TEffect* FindEffect(std::string_view name);
+
+// A number as effect texts write it: decimal, $ and hex digits for a colour, or A/B for a fraction;
+// nullopt otherwise.
+std::optional<long double> EffectNumber(const std::string& text);
 
 // The effect's values with the left-out ones taken from their defaults; given.size() must lie
 // between RequiredArgs() and ArgCount().
