@@ -1,16 +1,28 @@
 #include "app/CommandLine.h"
 
-#include "imaging/ImageIO.h"
-#include "platform/TBitmap.h"
-#include "script/ScriptSource.h"
+#include "app/CliImageFiles.h"
+#include "app/ScriptHost.h"
+#include "app/VistrelDoc.h"
 #include "script/VekScript.h"
 
-#include <filesystem>
 #include <iostream>
 
-// vistrel run SCRIPT [IMAGE] [--param NAME=VALUE]... [--timeout S]: runs a script file against a
-// working image and prints the result's text form. Load and run errors leave through main, which
-// prints their message on standard error and exits 1.
+namespace {
+
+// The command line has no window: the picture and the file list have nothing to show.
+class THeadlessView : public TVistrelView {
+public:
+    void PictureChanged() override {}
+    void RefreshFiles() override {}
+    void ShellOpen(const std::string& target) override {}
+    void EnableUndo() override {}
+};
+
+} // namespace
+
+// vistrel run SCRIPT [IMAGE] [--param NAME=VALUE]... [--timeout S]: runs a script file on a working
+// image, IMAGE or none, and prints the result's text form. Load and run errors leave through main,
+// which prints their message on standard error and exits 1.
 int CliRun(const TCliArgs& args)
 {
     std::vector<std::string> positional;
@@ -38,21 +50,16 @@ int CliRun(const TCliArgs& args)
         }
     }
     if (positional.empty() || positional.size() > 2) throw TCliUsageError{"run needs SCRIPT and at most one IMAGE"};
-    const std::string& scriptFile = positional[0];
 
-    // The working image the script host's image words will act on.
-    TBitmap workingImage;
-    if (positional.size() == 2) {
-        TImageFileSettings settings;
-        LoadImageFile(positional[1], workingImage, settings);
-    }
+    THeadlessView view;
+    TVistrelDoc doc(view);
+    if (positional.size() == 2) doc.Picture = TCliImageFiles(positional[1]).Load();
 
     TvekScript script;
     script.Params = params;
     script.ScriptTimeOut = timeout;
-    script.onInclude = FileIncludeHandler(std::filesystem::path(scriptFile).parent_path().string());
-    script.SetScript(ReadScriptSource(scriptFile));
-    const TVariant result = script.Execute();
+    TScriptHost host(script, doc);
+    const TVariant result = host.RunFile(positional[0]);
     if (!result.IsEmptyOrNull()) std::cout << result.Text() << "\n";
     std::cout.flush();
     return 0;

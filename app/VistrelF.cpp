@@ -4,10 +4,10 @@
 #include "app/OverlayView.h"
 #include "app/PainterReduceF.h"
 #include "app/PictureView.h"
+#include "app/ScriptHost.h"
 #include "platform/Errors.h"
 #include "platform/IniFile32.h"
 #include "platform/ProgramFolder.h"
-#include "script/ScriptSource.h"
 #include "script/VekScript.h"
 #include "widgets/FileBrowserLists.h"
 #include "widgets/TvekDirectories.h"
@@ -335,18 +335,12 @@ void TVistrelF::RunScript1Click()
     std::string fileName;
     if (!doc_.AskOpenFileName("vekScript Files (*.vek)|*.vek", fileName)) return;
     TWorkScope work("Running " + fs::path(fileName).filename().string());
-    const std::string text = ReadScriptSource(fileName);
-    doc_.PrepareEffect();
     if (!vekScript1) {
         vekScript1 = std::make_unique<TvekScript>();
         vekScript1->ScriptTimeOut = 30;
+        scriptHost_ = std::make_unique<TScriptHost>(*vekScript1, doc_);
     }
-    vekScript1->ProgramFolder = ProgramFolder();
-    vekScript1->onInclude = FileIncludeHandler(fs::path(fileName).parent_path().string());
-    if (vekScript1->DataSourceFolder.empty())
-        vekScript1->DataSourceFolder = ProgramFolder().substr(0, ProgramFolder().size() - 1);
-    vekScript1->SetScript(text);
-    vekScript1->Execute();
+    scriptHost_->RunFile(fileName);
 }
 
 void TVistrelF::New1Click() { doc_.New(); }

@@ -26,6 +26,7 @@ class TPictureBox;
 class TOverlayView;
 class TPictureView;
 class TvekDirectories;
+class TScriptHost;
 class TvekScript;
 
 // The main window: the file browser on the left, the picture area on the right, the status bar below
@@ -152,6 +153,7 @@ private:
     TQtUiServices qtUi_;
     TUiScope uiScope_;
     std::unique_ptr<TvekScript> vekScript1;
+    std::unique_ptr<TScriptHost> scriptHost_;
     std::map<std::string, QAction*> actions_;
     std::unique_ptr<QProgressDialog> batchProgress_;
     bool startMaximized_ = false;
