@@ -5,7 +5,6 @@
 #include "tests/common/TestFiles.h"
 
 #include <chrono>
-#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace pngtest;
@@ -274,17 +273,3 @@ TEST(PngReaderTest, AFailedLoadKeepsTheTargetAndTheText)
     EXPECT_EQ(png.Chunks().Count(), 3);
 }
 
-TEST(PngReaderTest, SavedFuzzInputsFailCleanly)
-{
-    std::filesystem::path dir = std::filesystem::path(VISTREL_TEST_DATA).parent_path().parent_path().parent_path() / "fuzz/regressions/png";
-    if (!std::filesystem::exists(dir)) return;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-        std::string bytes = ReadWholeFile(entry.path().string());
-        TPNGImage png;
-        try {
-            Load(png, bytes);
-            png.SaveToMemory();
-        } catch (const EvekError&) {
-        }
-    }
-}
