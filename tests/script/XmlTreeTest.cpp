@@ -208,7 +208,24 @@ TEST(XmlFilter, SelectsByAttributesChildrenAndDescendants)
 
 namespace {
 
-// Mutated and random texts never crash the reader, the writer or the selections.
+// Every node's parent link points at the node that holds it.
+bool ParentsConsistent(const TvekXMLNode& node)
+{
+    for (const auto& child : node.Nodes)
+        if (child->ParentNode != &node || !ParentsConsistent(*child)) return false;
+    return true;
+}
+
+bool HasAncestorNamed(const TvekXMLNode* node, const std::string& name)
+{
+    for (node = node->ParentNode; node; node = node->ParentNode)
+        if (node->Name == name) return true;
+    return false;
+}
+
+// Mutated and random texts never crash the reader, the writer or the selections; whatever the reader
+// makes of them is a sound tree that reads the same way twice, selections stay below the node they
+// start from, and paths create and delete the nodes they name.
 TEST(XmlTree, SurvivesMangledText)
 {
     const std::string seed =
@@ -230,15 +247,35 @@ TEST(XmlTree, SurvivesMangledText)
         }
         TvekXMLTree tree;
         tree.LoadFromText(text);
+        ASSERT_TRUE(ParentsConsistent(tree)) << text;
         const std::string written = tree.AsText();
+        TvekXMLTree twice;
+        twice.LoadFromText(text);
+        ASSERT_EQ(twice.AsText(), written) << text;
+
         std::vector<TvekXMLNode*> found;
         tree.SelectNodes("//book[@id $ge$ 7][title $ine$ x]", found);
+        for (const TvekXMLNode* node : found) ASSERT_EQ(node->Name, "book") << text;
+        found.clear();
         tree.SelectNodes("lib//*", found);
+        for (const TvekXMLNode* node : found) ASSERT_TRUE(HasAncestorNamed(node, "lib")) << text;
         tree.FindNode("?xml/lib/book[end]/title");
-        tree.ForceNode("a/+b/c")->Value = "v";
+
+        TvekXMLNode* c = tree.ForceNode("a/+b/c");
+        ASSERT_TRUE(c && c->Name == "c" && c->ParentNode->Name == "b" && c->ParentNode->ParentNode->Name == "a" &&
+                    c->ParentNode->ParentNode->ParentNode == &tree)
+            << text;
+        c->Value = "v";
+        TvekXMLNode* xml = tree.GetChildByName("?xml");
+        const std::size_t before = xml ? xml->Nodes.size() : 0;
+        const bool hadLib = xml && xml->GetChildByName("lib");
         tree.DeleteNodeByPath("?xml/lib");
+        if (hadLib) EXPECT_EQ(xml->Nodes.size(), before - 1) << text;
+        ASSERT_TRUE(ParentsConsistent(tree)) << text;
+
         TvekXMLTree again;
         again.LoadFromText(written);
+        ASSERT_TRUE(ParentsConsistent(again)) << text;
     }
 }
 
