@@ -21,7 +21,7 @@ const TSubcommand kSubcommands[] = {
     {"info", CliInfo, "info FILE                      print WIDTH HEIGHT BITS of an image"},
     {"convert", CliConvert, "convert SRC DST [--quality N]  load SRC and save it as DST (format by extension)"},
     {"fx", CliFx, "fx SRC DST OPERATION [ARG...]  run one effect on SRC and save DST (fx --list: the effects)"},
-    {"run", CliRun, "run SCRIPT [IMAGE] [--param NAME=VALUE]... [--timeout S]  run a script"},
+    {"run", CliRun, "run SCRIPT [IMAGE] [--param NAME=VALUE]... [--timeout S]  run a script on IMAGE (or an empty image)"},
     {"gif", CliGif, "gif SRC DST [--palette CHOICE] [--dither CHOICE] [--bits N] [--transparent]  reduce SRC to a palette and save DST as GIF"},
     {"batch", CliBatch,
      "batch (--width N | --height N) --format bmp|gif|jpg|png|tif --out DIR [--quality Q] [--transparent]\n"

@@ -344,6 +344,12 @@ TEST(EditWindowTest, MenuEntriesAndMouseEventsReachTheCommands)
         EXPECT_EQ(r.Bottom, 30);
         send(QEvent::MouseButtonRelease, 30, 20, Qt::NoButton, Qt::ControlModifier);
         EXPECT_EQ(window.Image1->Picture().size(), QSize(30, 20));
+        // Ctrl-release on the empty part of the scroll box enlarges the image to that point.
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(50, 45), QPointF(50, 45), Qt::LeftButton, Qt::NoButton,
+                            Qt::ControlModifier);
+        QApplication::sendEvent(window.box->Surface(), &release);
+        EXPECT_EQ(doc.Picture.Width(), 50);
+        EXPECT_EQ(doc.Picture.Height(), 45);
     }
     SetProgramFolder(saved);
 }

@@ -144,6 +144,24 @@ TEST_F(ScriptHostTest, EffectWordsRunTheMenuEntriesAndKeepOneUndoLevel)
     }
 }
 
+// A script may run any effect word before it has opened a picture, or on a picture of one pixel.
+TEST_F(ScriptHostTest, EffectWordsOnEmptyAndTinyImagesEndCleanly)
+{
+    const char* words[] = {"'lighter' >effect.set", "'posterize' >effect.set", "'gaussianblur' >effect.set",
+                           "'softenless' >effect.set", "'fisheye' >effect.set", "'mosaic' >effect.set",
+                           "'twist' >effect.set", "'whipe' >effect.set", "'mirrordown' >effect.set",
+                           "'antialias' >effect.set", "'upleft' >shadow.set", "'trace' >edge.set",
+                           "'emboss' >edge.set", "'laplace' >edge.set", "'rectangle' >buttonize.set",
+                           "'ovalframe' >buttonize.set", "'ovalmaskrim' >buttonize.set", "8 >colordepth.set"};
+    for (const TBitmap& picture : {TBitmap(), TBitmap(1, 1, pf24bit), TBitmap(2, 1, pf8bit)})
+        for (const char* word : words) {
+            doc_.Picture = picture;
+            const std::string error = Run(word);
+            EXPECT_TRUE(error.empty() || error.find("can not") == std::string::npos) << word << ": " << error;
+            EXPECT_EQ(doc_.Picture.Width(), picture.Width()) << word;
+        }
+}
+
 TEST_F(ScriptHostTest, DepthAndWeightPassNoRangeTestButTheBlurDepthIsCapped)
 {
     ASSERT_EQ(Run("'twist' 300 >depth.set 'buttonize' 0 >depth.set 'buttonize' 999 >weight.set"), "");

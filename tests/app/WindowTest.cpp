@@ -407,6 +407,16 @@ TEST_F(WindowTest, RunScriptTakesAnUndoCopyAndReportsScriptErrors)
     window.Action("RunScript1")->trigger();
     EXPECT_EQ(ui_.Messages("error").size(), 2u);
     EXPECT_EQ(ui_.Messages("say"), (std::vector<std::string>{"included", "hello"}));
+
+    // The script's image words act on the working image, and the picture shows the result.
+    window.Doc().Picture = TBitmap(30, 20, pf24bit);
+    WriteWholeFile(home_ + "/draw.vek", "$FFFFFF >pencolor.set 0 5 30 5 >line.set 'invert' >effect.set\n");
+    ui_.Queue(home_ + "/draw.vek");
+    window.Action("RunScript1")->trigger();
+    EXPECT_EQ(ui_.Messages("error").size(), 2u);
+    EXPECT_EQ(window.Doc().Picture.GetPixel(29, 5), clBlack);
+    EXPECT_EQ(window.Doc().Picture.GetPixel(29, 6), clWhite);
+    EXPECT_EQ(window.Image1->Picture().pixel(29, 6), qRgb(255, 255, 255));
 }
 
 TEST_F(WindowTest, FavouritesAreWiredToTheDirectoryList)
