@@ -270,7 +270,9 @@ TEST(XmlTree, SurvivesMangledText)
         const std::size_t before = xml ? xml->Nodes.size() : 0;
         const bool hadLib = xml && xml->GetChildByName("lib");
         tree.DeleteNodeByPath("?xml/lib");
-        if (hadLib) EXPECT_EQ(xml->Nodes.size(), before - 1) << text;
+        if (hadLib) {
+            EXPECT_EQ(xml->Nodes.size(), before - 1) << text;
+        }
         ASSERT_TRUE(ParentsConsistent(tree)) << text;
 
         TvekXMLTree again;
