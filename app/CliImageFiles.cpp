@@ -6,7 +6,7 @@
 TCliImageFiles::TCliImageFiles(const std::string& source, const std::string& destination)
     : source_(source), destination_(destination)
 {
-    RequireLoadableImageFile(source);
+    if (!source.empty()) RequireLoadableImageFile(source);
     if (!destination.empty()) RequireSavableImageFile(destination);
 }
 

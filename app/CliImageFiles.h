@@ -11,7 +11,8 @@
 // report success for a file it never read or wrote.
 class TCliImageFiles {
 public:
-    // Checks both extensions before anything is read; destination may be empty (nothing saved).
+    // Checks both extensions before anything is read; either may be empty (an image that comes from
+    // elsewhere, or one that is not saved).
     TCliImageFiles(const std::string& source, const std::string& destination = {});
 
     TBitmap Load();

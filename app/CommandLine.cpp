@@ -27,6 +27,7 @@ const TSubcommand kSubcommands[] = {
      "batch (--width N | --height N) --format bmp|gif|jpg|png|tif --out DIR [--quality Q] [--transparent]\n"
      "                     [--jobs N] [--from LIST|-] FILE...  resize every file to one width or height"},
     {"stamp", CliStamp, "stamp SRC DST [PROPERTY=VALUE]...  stamp one shape (Shape=vstCircle Left=10 ...) into SRC, save DST"},
+    {"scan", CliScan, "scan DST [--device NAME]       scan one image through SANE and save it as DST"},
 };
 
 void PrintUsage(std::ostream& out)

@@ -13,6 +13,7 @@ int CliRun(const TCliArgs& args);
 int CliGif(const TCliArgs& args);
 int CliBatch(const TCliArgs& args);
 int CliStamp(const TCliArgs& args);
+int CliScan(const TCliArgs& args);
 
 // Raised by a subcommand for wrong arguments; main prints the message and the usage, exit 2.
 struct TCliUsageError {

@@ -15,11 +15,11 @@ const TMenuEntry kMainMenu[] = {
     {0, "File1", "&File", "", nullptr, 0, 0},
     {1, "New1", "&New...", "", &F::New1Click, 0, 0},
     {1, "RunScript1", "&Run Script....", "F9", &F::RunScript1Click, 0, 0},
-    {1, "Capture1", "&Capture...", "", nullptr, 0, 0},
+    {1, "Capture1", "&Capture...", "", &F::Capture1Click, 0, 0},
     {1, "Open1", "&Open...", "Ctrl+O", &F::Open1Click, 0, 0},
     {1, "Overlay1", "O&verlay...", "", &F::Overlay1Click, 0, 0},
     {1, "SaveAs1", "Save &As...", "", &F::SaveAs1Click, 0, 0},
-    {1, "TwainScan1", "&Twain Scan...", "", nullptr, 0, 0},
+    {1, "TwainScan1", "&Twain Scan...", "", &F::TwainScan1Click, 0, 0},
     {1, "N2", "-", "", nullptr, 0, 0},
     {1, "Quit1", "&Quit", "Ctrl+Q", &F::Quit1Click, 0, 0},
 
@@ -45,8 +45,8 @@ const TMenuEntry kMainMenu[] = {
     {1, "ViewOverlay1", "View &Overlay", "F4", &F::ViewOverlay1Click, mfCheckable, 0},
 
     {0, "Png1", "&Png", "", nullptr, 0, 0},
-    {1, "TextChunk1", "Text Chunk", "", nullptr, mfCheckable, 0},
-    {1, "PNGText1", "PNG Text...", "", nullptr, 0, 0},
+    {1, "TextChunk1", "Text Chunk", "", &F::TextChunk1Click, mfCheckable, 0},
+    {1, "PNGText1", "PNG Text...", "", &F::PNGText1Click, 0, 0},
 
     {0, "Effects1", "&Effects", "", nullptr, 0, 0},
     {1, "Lighter1", "Lighter", "F5", nullptr, 0, 0, "Lighter 25"},
@@ -103,7 +103,7 @@ const TMenuEntry kMainMenu[] = {
 
     {0, "Tools1", "&Tools", "", nullptr, 0, 0},
     {1, "GIFoptimize1", "&GIF optimize", "", &F::GIFoptimize1Click, 0, 0},
-    {1, "JPGoptimize1", "&JPG optimize", "", nullptr, 0, 0},
+    {1, "JPGoptimize1", "&JPG optimize", "", &F::JPGoptimize1Click, 0, 0},
     {1, "BatchSettings1", "Batch &Settings...", "", &F::BatchSettings1Click, 0, 0},
     {1, "BatchNow1", "&Batch Now!", "", &F::BatchNow1Click, 0, 0},
     {1, "previewtiled1", "preview tiled", "F2", &F::previewtiled1Click, 0, 0},

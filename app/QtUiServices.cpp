@@ -196,6 +196,18 @@ bool TQtUiServices::PickFont(std::string& name, int& size, int& style, TColor&)
     return true;
 }
 
+bool TQtUiServices::ChooseItem(const std::string& caption, const std::vector<std::string>& items, int& index)
+{
+    TDialogCursor cursor(*this);
+    QStringList list;
+    for (const auto& item : items) list << Q(item);
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent_, Title(), Q(caption), list, index, false, &ok);
+    if (!ok || !list.contains(chosen)) return false;
+    index = static_cast<int>(list.indexOf(chosen));
+    return true;
+}
+
 void TQtUiServices::Say(const std::string& text)
 {
     TDialogCursor cursor(*this);

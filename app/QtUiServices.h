@@ -39,6 +39,7 @@ public:
     bool SelectFolder(const std::string& caption, std::string& folder) override;
     bool PickColor(TColor& color) override;
     bool PickFont(std::string& name, int& size, int& style, TColor& color) override;
+    bool ChooseItem(const std::string& caption, const std::vector<std::string>& items, int& index) override;
     void Say(const std::string& text) override;
     void BeginWork(const std::string& caption) override;
     bool KeepAlive() override;

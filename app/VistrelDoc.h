@@ -131,6 +131,11 @@ public:
     void SaveAs();
     // Flips Options, "Transparent GIF"; returns the new state.
     bool ToggleTransparentGif();
+    // Flips Png, "Text Chunk", the switch for the text of PNG saves; returns the new state.
+    bool ToggleTextChunk();
+    // File, "&Twain Scan...": the scanner chooser and one scan, which becomes the working image
+    // without an undo copy. A cancelled choice or scan changes nothing.
+    void TwainScan();
     void ShowImageInfo() const;
     // The "Directory..." button of the batch settings: batchDir takes the chosen folder; false when
     // the dialog was cancelled.

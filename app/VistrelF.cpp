@@ -77,8 +77,7 @@ TVistrelF::TVistrelF(TUiServices* ui, QWidget* parent)
     BuildMenus();
     BuildBrowseKeys();
     FormCreate();
-    PainterReduceF = std::make_unique<TPainterReduceF>();
-    BatchF = new TBatchF(doc_, this);
+    CreateToolWindows();
 }
 
 TVistrelF::~TVistrelF() { FormDestroy(); }

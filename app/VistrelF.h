@@ -22,9 +22,12 @@ class TDirectoryListBox;
 class TDriveComboBox;
 class TFileListBox;
 class TPainterReduceF;
+class TJpegPreviewF;
 class TPictureBox;
 class TOverlayView;
 class TPictureView;
+class TSpyF;
+class TTextForm;
 class TvekDirectories;
 class TScriptHost;
 class TvekScript;
@@ -94,6 +97,12 @@ public:
     void GIFoptimize1Click();
     void BatchSettings1Click();
     void BatchNow1Click();
+    // Tool commands.
+    void Capture1Click();
+    void TwainScan1Click();
+    void TextChunk1Click();
+    void PNGText1Click();
+    void JPGoptimize1Click();
     // The file list's double-click: the selected file becomes the working image.
     void filesDblClick();
     // A file named on the command line or dropped on the picture area.
@@ -128,9 +137,12 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel[2] = {nullptr, nullptr};
 
-    // The tool windows, created with the main window and kept for the whole run.
+    // The tool windows, created hidden with the main window and kept for the whole run.
+    TJpegPreviewF* JpegPreviewF = nullptr;
     std::unique_ptr<TPainterReduceF> PainterReduceF;
     TBatchF* BatchF = nullptr;
+    TSpyF* SpyF = nullptr;
+    TTextForm* TextForm = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -147,6 +159,7 @@ private:
     void BuildMenus();
     void BuildOverlay();
     void FormCreate();
+    void CreateToolWindows();
     void WriteSettings();
 
     TVistrelDoc doc_;

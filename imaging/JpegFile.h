@@ -12,6 +12,6 @@ void DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap& target);
 void LoadJpegFile(const std::string& fileName, TBitmap& target);
 
 // quality 1..100 (clamped). An 8-bit bitmap whose palette is all greys is written as a greyscale
-// JPEG; everything else in colour.
-std::vector<std::uint8_t> EncodeJpeg(const TBitmap& source, int quality);
+// JPEG; everything else in colour, unless grayscale asks for a greyscale JPEG of any image.
+std::vector<std::uint8_t> EncodeJpeg(const TBitmap& source, int quality, bool grayscale = false);
 void SaveJpegFile(const std::string& fileName, const TBitmap& source, int quality);

@@ -112,10 +112,12 @@ TJpegCompressor::~TJpegCompressor()
     std::free(buffer_);
 }
 
-void TJpegCompressor::Start(int quality)
+void TJpegCompressor::Start(int quality, bool grayscale)
 {
     JPEG_GUARDED(error_, {
         jpeg_set_defaults(&info_);
+        // The library turns colour rows into their luminance itself.
+        if (grayscale) jpeg_set_colorspace(&info_, JCS_GRAYSCALE);
         jpeg_set_quality(&info_, quality, TRUE);
         jpeg_start_compress(&info_, TRUE);
     });

@@ -45,8 +45,9 @@ public:
     TJpegCompressor& operator=(const TJpegCompressor&) = delete;
 
     jpeg_compress_struct& Info() { return info_; }
-    // Applies the defaults for Info().in_color_space and the quality (1..100), then starts.
-    void Start(int quality);
+    // Applies the defaults for Info().in_color_space and the quality (1..100), then starts; grayscale
+    // writes one grey component whatever the rows hold.
+    void Start(int quality, bool grayscale = false);
     void WriteRows(std::uint8_t** rows, unsigned count);
     std::vector<std::uint8_t> Finish();
 

@@ -19,7 +19,7 @@ bool IsGrayPalette(const TBitmap& bmp)
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeJpeg(const TBitmap& source, int quality)
+std::vector<std::uint8_t> EncodeJpeg(const TBitmap& source, int quality, bool grayscale)
 {
     const bool gray = IsGrayPalette(source);
     // 24- and 32-bit rows go to the library as they are; other formats through a 24-bit copy.
@@ -32,7 +32,7 @@ std::vector<std::uint8_t> EncodeJpeg(const TBitmap& source, int quality)
     info.image_height = static_cast<JDIMENSION>(bmp->Height());
     info.input_components = gray ? 1 : bmp->PixelFormat() == pf32bit ? 4 : 3;
     info.in_color_space = gray ? JCS_GRAYSCALE : bmp->PixelFormat() == pf32bit ? JCS_EXT_BGRX : JCS_EXT_BGR;
-    jpeg.Start(std::clamp(quality, 1, 100));
+    jpeg.Start(std::clamp(quality, 1, 100), grayscale);
 
     std::uint8_t grayLevel[256] = {};
     std::vector<std::uint8_t> grayRows;

@@ -121,6 +121,19 @@ bool TConsoleUi::PickFont(std::string& name, int&, int&, TColor&)
     return true;
 }
 
+bool TConsoleUi::ChooseItem(const std::string& caption, const std::vector<std::string>& items, int& index)
+{
+    err_ << caption << "\n";
+    for (std::size_t i = 0; i < items.size(); ++i) err_ << "  " << i + 1 << ". " << items[i] << "\n";
+    std::string line;
+    if (!ReadLine("Number: ", line)) return false;
+    char* end = nullptr;
+    const long n = std::strtol(line.c_str(), &end, 10);
+    if (end == line.c_str() || n < 1 || n > static_cast<long>(items.size())) return false;
+    index = static_cast<int>(n - 1);
+    return true;
+}
+
 void TConsoleUi::Say(const std::string& text) { out_ << text << std::endl; }
 
 // ---- scripted ------------------------------------------------------------------------------
@@ -215,6 +228,18 @@ bool TScriptedUi::PickFont(std::string& name, int&, int&, TColor&)
     if (!Take("font", name, a)) return false;
     name = a;
     return true;
+}
+
+bool TScriptedUi::ChooseItem(const std::string& caption, const std::vector<std::string>& items, int& index)
+{
+    std::string a;
+    if (!Take("choose", caption, a)) return false;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (items[i] == a) {
+            index = static_cast<int>(i);
+            return true;
+        }
+    return false;
 }
 
 void TScriptedUi::Say(const std::string& text) { Log.push_back({"say", text}); }

@@ -31,6 +31,9 @@ public:
     virtual bool PickColor(TColor& color) = 0;
     // Font dialog: name, size in points, style bits, colour.
     virtual bool PickFont(std::string& name, int& size, int& style, TColor& color) = 0;
+    // A list to choose one entry from (the scanner's source selection); false when cancelled.
+    // index holds the preselected entry on entry and the chosen one on return.
+    virtual bool ChooseItem(const std::string& caption, const std::vector<std::string>& items, int& index) = 0;
     // The script word say: its text is the script's output.
     virtual void Say(const std::string& text) = 0;
 
@@ -64,6 +67,7 @@ public:
     bool SelectFolder(const std::string& caption, std::string& folder) override;
     bool PickColor(TColor& color) override;
     bool PickFont(std::string& name, int& size, int& style, TColor& color) override;
+    bool ChooseItem(const std::string& caption, const std::vector<std::string>& items, int& index) override;
     void Say(const std::string& text) override;
 
 private:
@@ -80,11 +84,12 @@ class TScriptedUi : public TUiServices {
 public:
     struct Record {
         std::string kind; // "message", "error", "question", "input", "password", "open", "save",
-                          // "folder", "color", "font", "say"
+                          // "folder", "color", "font", "choose", "say"
         std::string text;
         std::string start = {}; // what an input box or file dialog offered before the answer
     };
-    std::deque<std::string> Answers; // "Yes"/"No"/"Cancel" for questions, text for inputs and dialogs;
+    std::deque<std::string> Answers; // "Yes"/"No"/"Cancel" for questions, text for inputs and dialogs,
+                                     // the entry's text for a choice;
                                      // a leading "\x18" (CAN) cancels an input or dialog
     std::vector<Record> Log;
     int Unanswered = 0;
@@ -103,6 +108,7 @@ public:
     bool SelectFolder(const std::string& caption, std::string& folder) override;
     bool PickColor(TColor& color) override;
     bool PickFont(std::string& name, int& size, int& style, TColor& color) override;
+    bool ChooseItem(const std::string& caption, const std::vector<std::string>& items, int& index) override;
     void Say(const std::string& text) override;
 
     // Work: how deep it nests now, the captions it was given, and Cancel pressed in the progress box

@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
   libjpeg-dev zlib1g-dev libgif-dev libcrypto++-dev libsane-dev libuemf-dev
+  libsane1  # SANE's backends, among them the "test" device the scanning tests acquire from
   libgtest-dev
   fonts-dejavu-core
   imagemagick libtiff-tools pngcheck netpbm

@@ -63,6 +63,32 @@ TEST(JpegCodecTest, GreyscaleFilesGiveGreyPaletteImagesAndStayGrey)
     EXPECT_EQ(Identify("%[channels]", dir.File("colour.jpg")).substr(0, 4), "srgb");
 }
 
+TEST(JpegCodecTest, GreyscaleOutputOfAColourImageIsItsLuminance)
+{
+    // Four 8 x 8 blocks of one colour each survive the compression exactly.
+    TBitmap colour(16, 16, pf24bit);
+    const TColor blocks[4] = {RGB(255, 0, 0), RGB(0, 255, 0), RGB(0, 0, 255), RGB(200, 100, 50)};
+    const int luminance[4] = {76, 150, 29, 124}; // 0.299 R + 0.587 G + 0.114 B
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) colour.SetPixel(x, y, blocks[(y / 8) * 2 + x / 8]);
+    for (TPixelFormat format : {pf24bit, pf32bit, pf8bit}) {
+        TBitmap source(colour);
+        source.SetPixelFormat(format);
+        const auto bytes = EncodeJpeg(source, 100, true);
+        TBitmap grey;
+        DecodeJpeg(bytes.data(), bytes.size(), grey);
+        ASSERT_EQ(grey.PixelFormat(), pf8bit) << format;
+        for (int i = 0; i < 4; ++i) {
+            const TColor c = source.GetPixel((i % 2) * 8 + 3, (i / 2) * 8 + 3);
+            const int expected = (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c) + 500) / 1000;
+            EXPECT_NEAR(GetRValue(grey.GetPixel((i % 2) * 8 + 3, (i / 2) * 8 + 3)), expected, 1) << format << " " << i;
+            if (format == pf24bit) EXPECT_EQ(expected, luminance[i]);
+        }
+        // Smaller than the colour file of the same image.
+        EXPECT_LT(bytes.size(), EncodeJpeg(source, 100).size()) << format;
+    }
+}
+
 TEST(JpegCodecTest, CmykFilesDecodeToTrueColour)
 {
     REQUIRE_MAGICK();
