@@ -82,7 +82,9 @@ TEST(JpegCodecTest, GreyscaleOutputOfAColourImageIsItsLuminance)
             const TColor c = source.GetPixel((i % 2) * 8 + 3, (i / 2) * 8 + 3);
             const int expected = (299 * GetRValue(c) + 587 * GetGValue(c) + 114 * GetBValue(c) + 500) / 1000;
             EXPECT_NEAR(GetRValue(grey.GetPixel((i % 2) * 8 + 3, (i / 2) * 8 + 3)), expected, 1) << format << " " << i;
-            if (format == pf24bit) EXPECT_EQ(expected, luminance[i]);
+            if (format == pf24bit) {
+                EXPECT_EQ(expected, luminance[i]);
+            }
         }
         // Smaller than the colour file of the same image.
         EXPECT_LT(bytes.size(), EncodeJpeg(source, 100).size()) << format;
