@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
-  libjpeg-dev zlib1g-dev libgif-dev libcrypto++-dev libsane-dev libuemf-dev
+  libjpeg-dev zlib1g-dev libdeflate-dev libgif-dev libcrypto++-dev libsane-dev libuemf-dev
   libgtest-dev
   fonts-dejavu-core
   imagemagick libtiff-tools pngcheck netpbm
