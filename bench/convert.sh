@@ -15,6 +15,9 @@ bench_photo "$BENCH_WORK/photo-4000x3000.bmp" 4000 3000
 cp -f "$BENCH_WORK/photo-4000x3000.bmp" "$w/in.bmp"
 [[ -s "$w/in.png" ]] || convert "$w/in.bmp" "$w/in.png"
 [[ -s "$w/in.jpg" ]] || convert "$w/in.bmp" -quality 90 "$w/in.jpg"
+[[ -s "$w/in8.bmp" ]] || convert "$w/in.bmp" -colors 256 -type Palette BMP3:"$w/in8.bmp"
+[[ -s "$w/in8.png" ]] || convert "$w/in8.bmp" PNG8:"$w/in8.png"
+[[ -s "$w/in16.png" ]] || convert "$w/in.bmp" -depth 16 PNG48:"$w/in16.png"
 
 magick() { convert -limit thread 1 "$@"; }
 
@@ -31,6 +34,9 @@ run_case() {
 
 run_case "BMP->PNG" in.bmp out.png
 run_case "PNG->BMP" in.png out.bmp
+run_case "BMP8->PNG8" in8.bmp out8.png
+run_case "PNG8->BMP" in8.png out8.bmp
+run_case "PNG16->BMP" in16.png out16.bmp
 run_case "BMP->JPEG q50" in.bmp out.jpg --quality 50
 run_case "JPEG->BMP" in.jpg out2.bmp
 run_case "BMP->GIF" in.bmp out.gif

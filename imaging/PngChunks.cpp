@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <libdeflate.h>
 #include <zlib.h>
 
 namespace {
@@ -232,10 +233,10 @@ void TChunkList::Assign(const TChunkList& other)
 
 std::uint32_t ChunkCrc(std::string_view type, const std::uint8_t* data, std::size_t size)
 {
-    uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(type.data()), static_cast<uInt>(type.size()));
-    // zlib takes at most 4 GiB a call, and a null buffer asks it for its start value instead.
-    if (size > 0) crc = crc32(crc, data, static_cast<uInt>(size));
-    return static_cast<std::uint32_t>(crc);
+    std::uint32_t crc = libdeflate_crc32(0, type.data(), type.size());
+    // A null buffer asks for the start value instead.
+    if (size > 0) crc = libdeflate_crc32(crc, data, size);
+    return crc;
 }
 
 int UsedPaletteCount(const TBitmap& bitmap)

@@ -6,7 +6,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
+#include <libdeflate.h>
+#include <memory>
 #include <zlib.h>
 
 namespace {
@@ -139,54 +142,43 @@ void Unfilter(int type, const std::uint8_t* src, const std::uint8_t* prev, std::
     }
 }
 
-// Serves the inflated image data row by row, inflating in large steps and never more than the
-// rows need, so a stream that inflates beyond the image costs nothing.
-class TRowInflater {
-public:
-    TRowInflater(const std::vector<std::uint8_t>& data, std::uint64_t total, std::size_t longestRow)
-        : remaining_(total), buffer_(std::max<std::size_t>(longestRow, 1 << 16))
-    {
-        if (inflateInit(&zs_) != Z_OK) throw EvekImageError("Not enough memory to read the PNG image.");
-        zs_.next_in = const_cast<Bytef*>(data.data());
-        zs_.avail_in = static_cast<uInt>(std::min<std::size_t>(data.size(), UINT_MAX));
+// Whether a stream that the one-call inflate refused stops short of its end (its rows are
+// incomplete) rather than being damaged. Only failed loads come here.
+bool EndsEarly(const std::vector<std::uint8_t>& data)
+{
+    z_stream zs{};
+    if (inflateInit(&zs) != Z_OK) return false;
+    zs.next_in = const_cast<Bytef*>(data.data());
+    zs.avail_in = static_cast<uInt>(std::min<std::size_t>(data.size(), UINT_MAX));
+    std::vector<std::uint8_t> scratch(1 << 16);
+    int rc = Z_OK;
+    while (rc == Z_OK) {
+        zs.next_out = scratch.data();
+        zs.avail_out = static_cast<uInt>(scratch.size());
+        rc = inflate(&zs, Z_NO_FLUSH);
     }
-    ~TRowInflater() { inflateEnd(&zs_); }
-    TRowInflater(const TRowInflater&) = delete;
-    TRowInflater& operator=(const TRowInflater&) = delete;
+    inflateEnd(&zs);
+    return rc == Z_BUF_ERROR && zs.avail_in == 0;
+}
 
-    const std::uint8_t* Next(std::size_t n)
-    {
-        if (end_ - begin_ < n) Fill(n);
-        const std::uint8_t* row = buffer_.data() + begin_;
-        begin_ += n;
-        return row;
+// The image data of the whole file, inflated in one call into exactly the size the header fixes:
+// data that gives fewer rows is incomplete, and data that runs on past them or is damaged is
+// corrupt.
+std::vector<std::uint8_t> InflateImageData(const std::vector<std::uint8_t>& data, std::uint64_t total)
+{
+    std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
+        libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+    if (!inflater || total > SIZE_MAX) throw EvekImageError("Not enough memory to read the PNG image.");
+    std::vector<std::uint8_t> rows(static_cast<std::size_t>(total));
+    switch (libdeflate_zlib_decompress(inflater.get(), data.data(), data.size(), rows.data(), rows.size(), nullptr)) {
+    case LIBDEFLATE_SUCCESS: return rows;
+    case LIBDEFLATE_SHORT_OUTPUT: throw EvekImageError(kIncomplete);
+    case LIBDEFLATE_BAD_DATA:
+        if (EndsEarly(data)) throw EvekImageError(kIncomplete);
+        throw EvekImageError(kCorrupted);
+    default: throw EvekImageError(kCorrupted);
     }
-
-private:
-    void Fill(std::size_t n)
-    {
-        std::size_t kept = end_ - begin_;
-        std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
-        begin_ = 0;
-        end_ = kept;
-        std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer_.size() - kept, remaining_));
-        zs_.next_out = buffer_.data() + kept;
-        zs_.avail_out = static_cast<uInt>(want);
-        while (end_ < n) {
-            int rc = inflate(&zs_, Z_NO_FLUSH);
-            end_ = kept + (want - zs_.avail_out);
-            if (end_ >= n) break;
-            if (rc == Z_STREAM_END || rc == Z_BUF_ERROR) throw EvekImageError(kIncomplete);
-            if (rc != Z_OK) throw EvekImageError(kCorrupted);
-        }
-        remaining_ -= end_ - kept;
-    }
-
-    z_stream zs_{};
-    std::uint64_t remaining_;
-    std::vector<std::uint8_t> buffer_;
-    std::size_t begin_ = 0, end_ = 0;
-};
+}
 
 std::vector<TRGBQuad> GreyPalette(int levels)
 {
@@ -360,9 +352,10 @@ void TChunkIDAT::ApplyToImage(TPngReadState& state) const
     }
     if (state.GammaOn) ApplyGammaToPalette(palette, state.Gamma);
 
+    const std::vector<std::uint8_t> rows = InflateImageData(Data(), total);
+    const std::uint8_t* raw = rows.data();
     TBitmap bmp(static_cast<int>(h.Width), static_cast<int>(h.Height), format);
     bmp.SetPalette(palette);
-    TRowInflater rows(Data(), total, longestRow + 1);
     std::vector<std::uint8_t> lines(2 * (longestRow + bpp));
     for (int p = 0; p < passCount; ++p) {
         const TPass& pass = passes[p];
@@ -373,8 +366,8 @@ void TChunkIDAT::ApplyToImage(TPngReadState& state) const
         std::uint8_t* prev = lines.data() + longestRow + bpp;
         std::memset(prev, 0, rowBytes);
         for (std::uint32_t r = 0; r < passRows; ++r) {
-            const std::uint8_t* raw = rows.Next(rowBytes + 1);
             Unfilter(raw[0], raw + 1, prev, cur, rowBytes, bpp);
+            raw += rowBytes + 1;
             StoreRow(bmp, kind, depth, cur, static_cast<int>(pass.Y0 + r * pass.Dy), pass.X0, pass.Dx, cols);
             std::swap(cur, prev);
         }

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
-  libjpeg-dev zlib1g-dev libgif-dev libcrypto++-dev libsane-dev libuemf-dev
+  libjpeg-dev zlib1g-dev libdeflate-dev libgif-dev libcrypto++-dev libsane-dev libuemf-dev
   libsane1  # SANE's backends, among them the "test" device the scanning tests acquire from
   libgtest-dev
   fonts-dejavu-core

@@ -142,15 +142,25 @@ TEST(PngReaderTest, TooLittleDataFailsWithoutAllocatingTheImage)
               "Can't read the PNG image, it has corrupted data.");
 }
 
-TEST(PngReaderTest, DataThatInflatesBeyondTheImageIsNotInflated)
+TEST(PngReaderTest, DataThatRunsPastTheImageOrStopsInsideItsStreamIsRefused)
 {
-    // 64 MB of zeros behind a 1 x 1 header: only the first row is inflated.
+    // 64 MB of zeros behind a 1 x 1 header: refused as soon as the rows are full.
     std::string bomb = TPngBuilder().Header(1, 1, 8, 0).Data(std::string(64 << 20, '\0')).End().Bytes();
     auto start = std::chrono::steady_clock::now();
-    TPNGImage png;
-    Load(png, bomb);
+    EXPECT_EQ(LoadMessage(bomb), "Can't read the PNG image, it has corrupted data.");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-    EXPECT_EQ(png.Bitmap().GetPixel(0, 0), clBlack);
+    // One byte too many is refused too; the exact rows load.
+    std::string rows;
+    for (int y = 0; y < 4; ++y) rows += std::string("\0", 1) + std::string(4, char(40 * y));
+    EXPECT_EQ(LoadMessage(TPngBuilder().Header(4, 4, 8, 0).Data(rows + "x").End().Bytes()),
+              "Can't read the PNG image, it has corrupted data.");
+    EXPECT_EQ(LoadMessage(TPngBuilder().Header(4, 4, 8, 0).Data(rows).End().Bytes()), "");
+    // A stream cut before its end: the rows are incomplete, wherever the cut falls.
+    const std::string packed = Deflate(rows);
+    for (std::size_t keep = 2; keep < packed.size(); ++keep)
+        EXPECT_EQ(LoadMessage(TPngBuilder().Header(4, 4, 8, 0).Chunk("IDAT", packed.substr(0, keep)).End().Bytes()),
+                  "The image data of the PNG file is incomplete.")
+            << keep;
 }
 
 TEST(PngReaderTest, TwoDataChunksLoadAsOneImage)
