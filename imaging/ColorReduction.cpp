@@ -42,19 +42,6 @@ const std::vector<TRGBQuad>& Netscape216Palette()
     return palette;
 }
 
-const std::vector<TRGBQuad>& GrayPalette256()
-{
-    static const std::vector<TRGBQuad> palette = [] {
-        std::vector<TRGBQuad> p(256);
-        for (int i = 0; i < 256; ++i) {
-            const auto v = static_cast<std::uint8_t>(i);
-            p[i] = TRGBQuad{v, v, v, 0};
-        }
-        return p;
-    }();
-    return palette;
-}
-
 const std::vector<TRGBQuad>& WindowsGrayPalette4()
 {
     static const std::vector<TRGBQuad> palette = Greys({0, 128, 192, 255});

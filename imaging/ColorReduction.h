@@ -53,7 +53,5 @@ const TBitmap& AsTrueColor(const TBitmap& source, TBitmap& copy);
 
 // Entry 36r + 6g + b = (51r, 51g, 51b) for r, g, b in 0..5.
 const std::vector<TRGBQuad>& Netscape216Palette();
-// Entry i = (i, i, i).
-const std::vector<TRGBQuad>& GrayPalette256();
 // The four greys 0, 128, 192 and 255.
 const std::vector<TRGBQuad>& WindowsGrayPalette4();

@@ -68,19 +68,6 @@ TRowCopy RowCopy(TRowCopy depth1, TRowCopy depth8, TRowCopy depth16, int depth)
     return depth == 1 ? depth1 : depth == 8 ? depth8 : depth16;
 }
 
-const std::vector<TRGBQuad>& GreyPalette()
-{
-    static const std::vector<TRGBQuad> palette = [] {
-        std::vector<TRGBQuad> p(256);
-        for (int i = 0; i < 256; ++i) {
-            const auto v = static_cast<std::uint8_t>(i);
-            p[i] = TRGBQuad{v, v, v, 0};
-        }
-        return p;
-    }();
-    return palette;
-}
-
 } // namespace
 
 void TScanAssembler::BeginFrame(const TScanFrame& frame)
@@ -142,7 +129,7 @@ void TScanAssembler::StoreRows()
             }
         } else {
             image_ = TBitmap(width, rows, pf8bit);
-            image_.SetPalette(GreyPalette());
+            image_.SetPalette(GrayPalette256());
             const TRowCopy copy = RowCopy(CopyGrayRow<1>, CopyGrayRow<8>, CopyGrayRow<16>, depth);
             for (int y = 0; y < rows; ++y, src += step) copy(src, image_.ScanLine(y), width);
         }

@@ -469,3 +469,16 @@ bool TBitmap::operator==(const TBitmap& other) const
         if (std::memcmp(ScanLine(y), other.ScanLine(y), used) != 0) return false;
     return true;
 }
+
+const std::vector<TRGBQuad>& GrayPalette256()
+{
+    static const std::vector<TRGBQuad> palette = [] {
+        std::vector<TRGBQuad> p(256);
+        for (int i = 0; i < 256; ++i) {
+            const auto v = static_cast<std::uint8_t>(i);
+            p[i] = TRGBQuad{v, v, v, 0};
+        }
+        return p;
+    }();
+    return palette;
+}

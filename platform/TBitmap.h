@@ -112,5 +112,7 @@ const std::vector<TRGBQuad>& MonochromePalette();
 const std::vector<TRGBQuad>& StandardPalette16();
 const std::vector<TRGBQuad>& StockPalette20();
 const std::vector<TRGBQuad>& HalftonePalette256();
+// Entry i = (i, i, i).
+const std::vector<TRGBQuad>& GrayPalette256();
 // Index of the palette entry nearest to a colour (Euclidean in RGB; the first of equals wins).
 int NearestPaletteIndex(const std::vector<TRGBQuad>& palette, std::uint8_t r, std::uint8_t g, std::uint8_t b);
