@@ -6,11 +6,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-command -v mogrify >/dev/null || { echo "ImageMagick is missing: bash scripts/setup.sh --bench" >&2; exit 1; }
-command -v vipsthumbnail >/dev/null || { echo "libvips is missing: bash scripts/setup.sh --bench" >&2; exit 1; }
-bench_build
-bench_magick_policy
-export VIPS_CONCURRENCY=1
+bench_start mogrify vipsthumbnail
 
 w="$BENCH_WORK/batch"
 mkdir -p "$w/in"

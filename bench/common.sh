@@ -7,10 +7,29 @@ BENCH_RUNS="${BENCH_RUNS:-5}"
 VISTREL_BENCH="$BENCH_ROOT/build-bench/vistrel"
 mkdir -p "$BENCH_WORK"
 
-# A Release build of the program in build-bench.
+# A Release build in build-bench of $BENCH_TARGETS (default: the program).
 bench_build() {
-  cmake -S "$BENCH_ROOT" -B "$BENCH_ROOT/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVISTREL_TESTS=OFF >/dev/null
-  cmake --build "$BENCH_ROOT/build-bench" --target vistrel >/dev/null
+  cmake -S "$BENCH_ROOT" -B "$BENCH_ROOT/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVISTREL_TESTS=OFF \
+    -DVISTREL_BENCH=ON >/dev/null
+  # shellcheck disable=SC2086
+  cmake --build "$BENCH_ROOT/build-bench" --target ${BENCH_TARGETS:-vistrel} >/dev/null
+}
+
+# bench_start [PEER...]: stops unless every peer command is installed, then builds the program and
+# sets the peers up alike: ImageMagick's policy and one thread for libvips.
+bench_start() {
+  local peer
+  for peer in "$@"; do
+    command -v "$peer" >/dev/null && continue
+    case "$peer" in
+      vips*) echo "libvips is missing: bash scripts/setup.sh --bench" >&2 ;;
+      *) echo "ImageMagick is missing: bash scripts/setup.sh --bench" >&2 ;;
+    esac
+    exit 1
+  done
+  bench_build
+  bench_magick_policy
+  export VIPS_CONCURRENCY=1 QT_QPA_PLATFORM=offscreen
 }
 
 # The largest photograph of mate-backgrounds, to crop test pictures from.

@@ -1,16 +1,15 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Data library speed through `vistrel run`: a paged record file gets 10,000 records appended, a
 # filtered selection, a sort by two fields and a find; a 5 MB XML file is parsed and queried. Each
 # step is timed inside the script with `now` (millisecond resolution), so process start-up does not
 # count. Usage: bench/data.sh [BUILD_DIR] (default build-bench, a Release build).
-set -e
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build-bench}
-vistrel=$build/vistrel
-[ -x "$vistrel" ] || { echo "no $vistrel: cmake -S $root -B $build -G Ninja -DCMAKE_BUILD_TYPE=Release && cmake --build $build --target vistrel" >&2; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+if [[ $# -gt 0 ]]; then VISTREL_BENCH="$1/vistrel"; else bench_build; fi
 export QT_QPA_PLATFORM=offscreen
+work="$BENCH_WORK/data"
+rm -rf "$work" && mkdir -p "$work"
 
 cat > "$work/paged.vek" <<EOF
 ms= now cdbl 86400000 * ;
@@ -59,5 +58,5 @@ ms :t.set
 "write as text:         " :t.get report
 EOF
 
-"$vistrel" run "$work/paged.vek"
-"$vistrel" run "$work/xml.vek"
+"$VISTREL_BENCH" run "$work/paged.vek"
+"$VISTREL_BENCH" run "$work/xml.vek"

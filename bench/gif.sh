@@ -8,10 +8,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-command -v convert >/dev/null || { echo "ImageMagick is missing: bash scripts/setup.sh --bench" >&2; exit 1; }
-command -v vips >/dev/null || { echo "libvips is missing: bash scripts/setup.sh --bench" >&2; exit 1; }
-bench_build
-bench_magick_policy
+bench_start convert vips
 
 w="$BENCH_WORK/gif"
 mkdir -p "$w"

@@ -1,15 +1,14 @@
-#!/bin/sh
+#!/usr/bin/env bash
 # Script engine speed: atoms per second of a counting loop and of a string-building loop, run
 # through `vistrel run` on a Release build. The start-up of the process is measured with an empty
 # script and taken off. Usage: bench/script.sh [BUILD_DIR] (default build-bench).
-set -e
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$root/build-bench}
-vistrel=$build/vistrel
-[ -x "$vistrel" ] || { echo "no $vistrel: cmake -S $root -B $build -G Ninja -DCMAKE_BUILD_TYPE=Release && cmake --build $build --target vistrel" >&2; exit 1; }
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+if [[ $# -gt 0 ]]; then VISTREL_BENCH="$1/vistrel"; else bench_build; fi
 export QT_QPA_PLATFORM=offscreen
+work="$BENCH_WORK/script"
+rm -rf "$work" && mkdir -p "$work"
 
 n=3000000
 # 7 atoms a pass: repeat 1 + dup N = until
@@ -21,15 +20,7 @@ printf "'' 0 repeat swap 'ab' + swap 1 + dup %d = until drop\n" $m > "$work/buil
 build_atoms=$((3 + 11 * m))
 echo '1' > "$work/empty.vek"
 
-# Median of five wall-clock runs, in seconds.
-median() {
-    for i in 1 2 3 4 5; do
-        start=$(date +%s.%N)
-        "$vistrel" run "$1" > /dev/null 2>&1
-        end=$(date +%s.%N)
-        echo "$end - $start" | bc -l
-    done | sort -n | sed -n 3p
-}
+median() { bench_median "$VISTREL_BENCH" run "$1"; }
 
 base=$(median "$work/empty.vek")
 for name in count build; do

@@ -7,11 +7,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-command -v convert >/dev/null || { echo "ImageMagick is missing: bash scripts/setup.sh --bench" >&2; exit 1; }
-cmake -S "$BENCH_ROOT" -B "$BENCH_ROOT/build-bench" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVISTREL_TESTS=OFF \
-  -DVISTREL_BENCH=ON >/dev/null
-cmake --build "$BENCH_ROOT/build-bench" --target vistrel_shape_bench >/dev/null
-bench_magick_policy
+BENCH_TARGETS=vistrel_shape_bench bench_start convert
 DRAWS="${DRAWS:-20}"
 
 magick_draws() { # magick_draws COUNT POLYGON
