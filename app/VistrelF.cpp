@@ -410,6 +410,9 @@ void TVistrelF::BatchNow1Click()
 
 void TVistrelF::OpenFile(const std::string& fileName)
 {
+    // The browser follows the file, as it does when a file is opened from the list.
+    const std::string folder = fs::path(fileName).parent_path().string();
+    if (!folder.empty()) ShowFolder(folder);
     RunCommand([this, &fileName] { doc_.LoadFile(fileName); });
 }
 

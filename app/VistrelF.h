@@ -115,7 +115,7 @@ public:
     void JPGoptimize1Click();
     // The file list's double-click: the selected file becomes the working image.
     void filesDblClick();
-    // A file named on the command line or dropped on the picture area.
+    // A file named on the command line or dropped on the picture area; the browser shows its folder.
     void OpenFile(const std::string& fileName);
 
     // TVistrelView

@@ -290,18 +290,20 @@ TEST_F(WindowTest, AFailingLoadShowsTheErrorAndKeepsThePicture)
     EXPECT_EQ(window.Doc().Picture.Width(), 9);
 }
 
-TEST_F(WindowTest, DroppingAnImageFileOnThePictureAreaOpensIt)
+TEST_F(WindowTest, DroppingAnImageFileOnThePictureAreaOpensItAndTheBrowserFollows)
 {
-    WriteBmp(home_ + "/dropped.bmp", 12, 10);
+    std::filesystem::create_directory(home_ + "/Drops");
+    WriteBmp(home_ + "/Drops/dropped.bmp", 12, 10);
     TVistrelF& window = Start();
     QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(home_ + "/dropped.bmp"))});
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(home_ + "/Drops/dropped.bmp"))});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window.box->viewport(), &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(window.box->viewport(), &drop);
     EXPECT_EQ(window.Doc().Picture.Width(), 12);
+    EXPECT_EQ(window.BrowserFolder(), home_ + "/Drops");
     EXPECT_TRUE(ui_.Log.empty());
 
     // Something that is not a file is refused while dragging.
