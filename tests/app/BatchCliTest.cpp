@@ -1,38 +1,20 @@
 #include "imaging/ImageIO.h"
+#include "tests/common/RunProgram.h"
 #include "tests/common/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct TRun {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Quote(const std::string& s) { return "'" + s + "'"; }
-
 // Runs a shell script in which $V stands for the program, with stdinText as its standard input.
-TRun Shell(const TTempDir& dir, const std::string& line, const std::string& stdinText = "")
+TProgramRun Shell(const TTempDir& dir, const std::string& line, const std::string& stdinText = "")
 {
-    WriteWholeFile(dir.File("stdin.txt"), stdinText);
-    WriteWholeFile(dir.File("command.sh"), line + "\n");
-    const std::string command = "cd " + Quote(dir.Path()) + " && V=" + Quote(VISTREL_BINARY) +
-                                " QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 HOME=" + Quote(dir.Path()) +
-                                " bash command.sh <stdin.txt >stdout.txt 2>stderr.txt";
-    TRun run;
-    const int raw = std::system(command.c_str());
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = ReadWholeFile(dir.File("stdout.txt"));
-    run.err = ReadWholeFile(dir.File("stderr.txt"));
-    return run;
+    return RunProgram("bash", {"-c", Q(line)}, stdinText, {{"V", VISTREL_BINARY}, {"HOME", Q(dir.Path())}}, Q(dir.Path()));
 }
 
 void WritePicture(const std::string& fileName, int width, int height, int seed)
@@ -76,8 +58,8 @@ TEST(BatchCli, PrintsNamesInListOrderAndExitsOneWhenAFileFailed)
 {
     TTempDir dir;
     MakeInputs(dir);
-    const TRun run = Shell(dir, "$V batch --width 40 --format png --out out --jobs 1 in/p0.png in/bad.png in/p4.gif in/p4.bmp");
-    EXPECT_EQ(run.status, 1) << run.err;
+    const TProgramRun run = Shell(dir, "$V batch --width 40 --format png --out out --jobs 1 in/p0.png in/bad.png in/p4.gif in/p4.bmp");
+    EXPECT_EQ(run.code, 1) << run.err;
     EXPECT_EQ(run.out, "out/p0.png\nout/p4.png\nout/p4.png\nBatch completed\n");
     EXPECT_EQ(run.err.rfind("in/bad.png: ", 0), 0u) << run.err;
     TBitmap p4;
@@ -85,8 +67,8 @@ TEST(BatchCli, PrintsNamesInListOrderAndExitsOneWhenAFileFailed)
     LoadImageFile(dir.File("out/p4.png"), p4, settings);
     EXPECT_EQ(p4.Height(), 25) << "the later of the two p4 files, 112 x 70, is kept";
 
-    const TRun good = Shell(dir, "$V batch --height 20 --format gif --transparent --out out2/ in/p1.bmp");
-    EXPECT_EQ(good.status, 0) << good.err;
+    const TProgramRun good = Shell(dir, "$V batch --height 20 --format gif --transparent --out out2/ in/p1.bmp");
+    EXPECT_EQ(good.code, 0) << good.err;
     EXPECT_EQ(good.out, "out2/p1.gif\nBatch completed\n");
     EXPECT_EQ(good.err, "");
 }
@@ -101,8 +83,8 @@ TEST(BatchCli, UsageErrorsExitTwoAndWriteNothing)
                                    "--width 40 --format jpeg --out o in/p0.png", "--width 40 --format png --out o",
                                    "--width 40 --format png --out o --jobs 0 in/p0.png",
                                    "--width 40 --format png --out o --quality 101 in/p0.png"}) {
-        const TRun run = Shell(dir, "$V batch " + args);
-        EXPECT_EQ(run.status, 2) << args << "\n" << run.err;
+        const TProgramRun run = Shell(dir, "$V batch " + args);
+        EXPECT_EQ(run.code, 2) << args << "\n" << run.err;
         EXPECT_EQ(run.out, "") << args;
     }
     EXPECT_FALSE(fs::exists(dir.File("o")));
@@ -114,11 +96,11 @@ TEST(BatchCli, JobsAndListsGiveTheSameFilesAsOneAtATime)
 {
     TTempDir dir;
     MakeInputs(dir);
-    const TRun serial = Shell(dir, "$V batch --width 50 --format jpg --quality 80 --out serial --jobs 1 --from list.txt");
-    EXPECT_EQ(serial.status, 1);
-    const TRun jobs = Shell(dir, "$V batch --width 50 --format jpg --quality 80 --out jobs --jobs 4 --from -",
+    const TProgramRun serial = Shell(dir, "$V batch --width 50 --format jpg --quality 80 --out serial --jobs 1 --from list.txt");
+    EXPECT_EQ(serial.code, 1);
+    const TProgramRun jobs = Shell(dir, "$V batch --width 50 --format jpg --quality 80 --out jobs --jobs 4 --from -",
                             ReadWholeFile(dir.File("list.txt")));
-    EXPECT_EQ(jobs.status, 1);
+    EXPECT_EQ(jobs.code, 1);
     std::string expected = serial.out;
     for (std::size_t at; (at = expected.find("serial/")) != std::string::npos;) expected.replace(at, 7, "jobs/");
     EXPECT_EQ(jobs.out, expected);
@@ -145,15 +127,15 @@ TEST(BatchCli, ParallelRecipeGivesTheFilesOfOneRun)
 {
     TTempDir dir;
     MakeInputs(dir);
-    ASSERT_EQ(Shell(dir, "command -v parallel").status, 0) << "GNU parallel is missing: bash scripts/setup.sh";
-    const TRun serial = Shell(dir, "$V batch --height 30 --format png --out out --jobs 1 --from list.txt");
+    ASSERT_EQ(Shell(dir, "command -v parallel").code, 0) << "GNU parallel is missing: bash scripts/setup.sh";
+    const TProgramRun serial = Shell(dir, "$V batch --height 30 --format png --out out --jobs 1 --from list.txt");
     fs::rename(dir.File("out"), dir.File("serial"));
-    const TRun spread = Shell(dir,
+    const TProgramRun spread = Shell(dir,
         "awk '{ n = $0; sub(/.*\\//, \"\", n); sub(/\\.[^.]*$/, \"\", n); print n \"\\t\" $0 }' list.txt |\n"
         "  LC_ALL=C sort -s -t \"$(printf '\\t')\" -k1,1 |\n"
         "  parallel --will-cite --pipe --group-by 1 --colsep '\\t' -N 3 -j 2 -k \\\n"
         "    'cut -f2- | $V batch --height 30 --format png --out out --from -'");
-    EXPECT_EQ(spread.status, 1) << "parallel counts the chunk that failed\n" << spread.err;
+    EXPECT_EQ(spread.code, 1) << "parallel counts the chunk that failed\n" << spread.err;
     EXPECT_EQ(spread.err, serial.err);
     EXPECT_EQ(SortedLines(spread.out, "Batch completed"), SortedLines(serial.out, "Batch completed"));
     EXPECT_EQ(FolderBytes(dir.File("out")), FolderBytes(dir.File("serial")));

@@ -1,8 +1,10 @@
 // The command line as a newcomer meets it: what starts the window, what is a usage error, and how
 // questions and failures read on standard error.
+#include "imaging/Codecs.h"
 #include "imaging/ImageIO.h"
 #include "tests/common/RunProgram.h"
 #include "tests/common/TestFiles.h"
+#include "tests/imaging/DispatchTestTools.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +12,6 @@
 #include <filesystem>
 
 namespace {
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 int Lines(const std::string& text) { return static_cast<int>(std::count(text.begin(), text.end(), '\n')); }
 
@@ -87,6 +87,89 @@ TEST(CommandLine, AnUnreadableTiffIsOneLine)
     const TProgramRun run = RunVistrel({"info", Q(dir.File("bad.tif"))});
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.err, "<" + dir.File("bad.tif") + "> is not a valid TIFF file\n");
+}
+
+TBitmap Picture(int w, int h)
+{
+    TBitmap bmp(w, h, pf24bit);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) bmp.SetPixel(x, y, RGB(x * 7, y * 11, (x ^ y) * 5));
+    return bmp;
+}
+
+TEST(CommandLine, InfoPrintsWidthHeightAndBits)
+{
+    TTempDir dir;
+    TBitmap bmp = Picture(37, 23);
+    for (auto [format, bits] : {std::pair{pf8bit, 8}, {pf15bit, 15}, {pf24bit, 24}, {pf1bit, 1}}) {
+        TBitmap converted(bmp);
+        converted.SetPixelFormat(format);
+        WriteImageFileBytes(dir.File("i.bmp"), EncodeBmp(converted));
+        const TProgramRun run = RunVistrel({"info", Q(dir.File("i.bmp"))});
+        EXPECT_EQ(run.code, 0) << run.err;
+        EXPECT_EQ(run.out, "37 23 " + std::to_string(bits) + "\n");
+    }
+}
+
+TEST(CommandLine, InfoWithNothingLoadedIsAnErrorWithoutASize)
+{
+    TTempDir dir;
+    WriteImageFileBytes(dir.File("real.dat"), EncodeBmp(Picture(4, 4)));
+    for (const std::string& name : {dir.File("real.dat"), dir.File("missing.bmp"), dir.File("missing.xyz")}) {
+        const TProgramRun run = RunVistrel({"info", Q(name)});
+        EXPECT_EQ(run.code, 1) << name;
+        EXPECT_EQ(run.out, "") << name;
+        EXPECT_NE(run.err, "") << name;
+    }
+    WriteWholeFile(dir.File("bad.gif"), "GIF89a\1\0\1\0");
+    const TProgramRun run = RunVistrel({"info", Q(dir.File("bad.gif"))});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("GIF file"), std::string::npos) << run.err;
+    EXPECT_EQ(RunVistrel({"info"}).code, 2);
+    EXPECT_EQ(RunVistrel({"info", "a.bmp", "b.bmp"}).code, 2);
+}
+
+TEST(CommandLine, ConvertCarriesTheQualityAndChecksIt)
+{
+    REQUIRE_MAGICK();
+    TTempDir dir;
+    const QString source = Q(dir.File("s.bmp"));
+    WriteImageFileBytes(dir.File("s.bmp"), EncodeBmp(Picture(40, 30)));
+    TProgramRun run = RunVistrel({"convert", source, Q(dir.File("d.jpg")), "--quality", "23"});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(Identify("%Q", dir.File("d.jpg")), "23");
+    run = RunVistrel({"convert", source, Q(dir.File("e.jpg"))});
+    ASSERT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(Identify("%Q", dir.File("e.jpg")), "50") << "the window's start value";
+
+    for (const char* bad : {"0", "101", "abc", "50x", ""})
+        EXPECT_EQ(RunVistrel({"convert", source, Q(dir.File("f.jpg")), "--quality", bad}).code, 2) << bad;
+    EXPECT_EQ(RunVistrel({"convert", source}).code, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("f.jpg")));
+}
+
+TEST(CommandLine, ConvertBetweenFormatsAndFailsWhenNothingLoads)
+{
+    TTempDir dir;
+    const TBitmap source = Picture(21, 13);
+    WriteImageFileBytes(dir.File("s.bmp"), EncodeBmp(source));
+    TProgramRun run = RunVistrel({"convert", Q(dir.File("s.bmp")), Q(dir.File("d.gif"))});
+    ASSERT_EQ(run.code, 0) << run.err;
+    run = RunVistrel({"convert", Q(dir.File("d.gif")), Q(dir.File("d.BMP"))});
+    ASSERT_EQ(run.code, 0) << run.err;
+    TBitmap back;
+    LoadFile(dir.File("d.BMP"), back);
+    EXPECT_EQ(back.PixelFormat(), pf8bit);
+    EXPECT_EQ(back.Width(), 21);
+
+    WriteImageFileBytes(dir.File("s.dat"), EncodeBmp(source));
+    run = RunVistrel({"convert", Q(dir.File("s.dat")), Q(dir.File("x.bmp"))});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("x.bmp")));
+    run = RunVistrel({"convert", Q(dir.File("missing.bmp")), Q(dir.File("x.bmp"))});
+    EXPECT_EQ(run.code, 1);
+    EXPECT_NE(run.err.find("missing.bmp"), std::string::npos) << run.err;
+    EXPECT_EQ(RunVistrel({"convert", Q(dir.File("s.bmp")), Q(dir.File("x.xyz"))}).code, 1);
 }
 
 } // namespace

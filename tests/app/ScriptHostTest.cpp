@@ -5,13 +5,14 @@
 #include "platform/TCanvas.h"
 #include "platform/UiServices.h"
 #include "script/VekScript.h"
+#include "tests/common/RunProgram.h"
 #include "tests/common/TestFiles.h"
 #include "tests/effects/FxTestImages.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sys/wait.h>
+
 
 namespace fs = std::filesystem;
 
@@ -262,25 +263,24 @@ TEST(CliRunImageTest, TheImageIsTheWorkingImage)
     WriteWholeFile(dir.File("a.vek"), "0 >pencolor.set 0 0 10 0 >line.set 20 >resizewidth.set\n"
                                       "'out.png' >save.set >width.get >height.get +\n");
     WriteWholeFile(dir.File("broken.png"), "not a picture");
-    auto run = [&](const std::string& args) {
-        const std::string command = "cd '" + dir.Path() + "' && QT_QPA_PLATFORM=offscreen " + VISTREL_BINARY +
-                                    " run " + args + " >out.txt 2>err.txt";
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    TProgramRun last;
+    auto run = [&](const QStringList& args) {
+        last = RunVistrel(QStringList{"run"} + args, {}, {}, Q(dir.Path()));
+        return last.code;
     };
-    ASSERT_EQ(run("a.vek in.png"), 0) << ReadWholeFile(dir.File("err.txt"));
-    EXPECT_EQ(ReadWholeFile(dir.File("out.txt")), "30\n");
+    ASSERT_EQ(run({"a.vek", "in.png"}), 0) << last.err;
+    EXPECT_EQ(last.out, "30\n");
     TBitmap out;
     LoadImageFile(dir.File("out.png"), out, settings);
     EXPECT_EQ(out.Width(), 20);
     EXPECT_EQ(out.Height(), 10);
 
-    EXPECT_EQ(run("a.vek broken.png"), 1);
-    EXPECT_NE(ReadWholeFile(dir.File("err.txt")), "");
-    EXPECT_EQ(run("a.vek in.xyz"), 1);
+    EXPECT_EQ(run({"a.vek", "broken.png"}), 1);
+    EXPECT_NE(last.err, "");
+    EXPECT_EQ(run({"a.vek", "in.xyz"}), 1);
     // Without IMAGE the working image is empty: there is nothing to resize.
-    EXPECT_EQ(run("a.vek"), 1);
-    EXPECT_EQ(ReadWholeFile(dir.File("err.txt")), "can not assign variable resizewidth\n");
+    EXPECT_EQ(run({"a.vek"}), 1);
+    EXPECT_EQ(last.err, "can not assign variable resizewidth\n");
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "platform/IniFile32.h"
+#include "tests/common/RunProgram.h"
 #include "tests/common/TestFiles.h"
-
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -27,11 +26,7 @@ bool Catches(qint64 pid, int signal)
 int RunSession(const std::string& home, int signal, const QStringList& files = {})
 {
     QProcess process;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("ASAN_OPTIONS", "detect_leaks=0");
-    process.setProcessEnvironment(env);
-    process.start(VISTREL_BINARY, QStringList{"--home", QString::fromStdString(home)} + files);
+    StartProgram(process, VISTREL_BINARY, QStringList{"--home", Q(home)} + files);
     if (!process.waitForStarted(30000)) return -100;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!Catches(process.processId(), signal) && std::chrono::steady_clock::now() < deadline)
@@ -49,7 +44,7 @@ TEST(Session, TermAndIntCloseTheWindowSoThatTheSettingsAreWritten)
     TTempDir home;
     // The broken file's error box is open when the session ends.
     std::ofstream(home.File("broken.bmp")) << "BM";
-    ASSERT_EQ(RunSession(home.Path(), SIGTERM, {QString::fromStdString(home.File("broken.bmp"))}), 0);
+    ASSERT_EQ(RunSession(home.Path(), SIGTERM, {Q(home.File("broken.bmp"))}), 0);
     const std::string ini = home.File("vistrel.ini");
     EXPECT_EQ(TIniFile32(ini).ReadString("Settings", "lastDir", ""), home.Path());
     EXPECT_EQ(TIniFile32(ini).ReadString("VistrelF", "State", ""), "0");

@@ -1,5 +1,6 @@
 #pragma once
 #include <QProcess>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include <optional>
@@ -7,19 +8,22 @@
 #include <utility>
 #include <vector>
 
-// One run of the built program, end to end.
+// One run of the built program (or of a tool the tests compare it with), end to end.
 struct TProgramRun {
-    int code = -1; // the exit code; -1 when the process crashed or had to be killed
+    int code = -1; // the exit code; -1 when the process did not start, crashed or had to be killed
     std::string out;
     std::string err;
 };
 
-// Runs VISTREL_BINARY headless (offscreen, no leak report) with args and input on standard input.
-// env changes the environment after that: a value sets a variable, nullopt removes it.
-inline TProgramRun RunVistrel(const QStringList& args, const std::string& input = {},
-                              const std::vector<std::pair<QString, std::optional<QString>>>& env = {})
+// Environment changes: a value sets a variable, nullopt removes it.
+using TEnvChanges = std::vector<std::pair<QString, std::optional<QString>>>;
+
+inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// Starts program headless (offscreen, no leak report) in folder (the current one when empty).
+inline void StartProgram(QProcess& process, const QString& program, const QStringList& args, const TEnvChanges& env = {},
+                         const QString& folder = {})
 {
-    QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     environment.insert("ASAN_OPTIONS", "detect_leaks=0");
@@ -30,7 +34,16 @@ inline TProgramRun RunVistrel(const QStringList& args, const std::string& input 
             environment.remove(name);
     }
     process.setProcessEnvironment(environment);
-    process.start(VISTREL_BINARY, args);
+    if (!folder.isEmpty()) process.setWorkingDirectory(folder);
+    process.start(program, args);
+}
+
+// Runs program to its end with input on standard input.
+inline TProgramRun RunProgram(const QString& program, const QStringList& args, const std::string& input = {},
+                              const TEnvChanges& env = {}, const QString& folder = {})
+{
+    QProcess process;
+    StartProgram(process, program, args, env, folder);
     TProgramRun run;
     if (!process.waitForStarted(30000)) return run;
     process.write(input.data(), static_cast<qint64>(input.size()));
@@ -44,4 +57,19 @@ inline TProgramRun RunVistrel(const QStringList& args, const std::string& input 
     run.out = process.readAllStandardOutput().toStdString();
     run.err = process.readAllStandardError().toStdString();
     return run;
+}
+
+// Runs VISTREL_BINARY with args; see RunProgram.
+inline TProgramRun RunVistrel(const QStringList& args, const std::string& input = {}, const TEnvChanges& env = {},
+                              const QString& folder = {})
+{
+    return RunProgram(VISTREL_BINARY, args, input, env, folder);
+}
+
+// True when every named tool is on the PATH (the cross-tool tests skip without them).
+inline bool HaveTools(const QStringList& tools)
+{
+    for (const QString& tool : tools)
+        if (QStandardPaths::findExecutable(tool).isEmpty()) return false;
+    return true;
 }

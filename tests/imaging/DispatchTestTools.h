@@ -5,10 +5,10 @@
 #include "imaging/ImageIO.h"
 #include "platform/Errors.h"
 #include "platform/TBitmap.h"
+#include "tests/common/RunProgram.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -26,7 +26,7 @@ inline std::string AsString(const std::vector<std::uint8_t>& bytes) { return std
 
 inline bool HaveMagick()
 {
-    static const bool have = std::system("command -v convert >/dev/null 2>&1 && command -v identify >/dev/null 2>&1") == 0;
+    static const bool have = HaveTools({"convert", "identify"});
     return have;
 }
 
@@ -40,24 +40,16 @@ inline std::string Quote(const std::string& s) { return "'" + s + "'"; }
 // Standard output of a shell command; the exit status goes to status.
 inline std::string RunCommand(const std::string& command, int* status = nullptr)
 {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[65536];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.append(buffer, n);
-        int rc = pclose(pipe);
-        if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    } else if (status) {
-        *status = -1;
-    }
-    return out;
+    TProgramRun run = RunProgram("sh", {"-c", Q(command)});
+    if (status) *status = run.code;
+    return run.out;
 }
 
 // convert ARGS; fails the test when ImageMagick does.
 inline void Magick(const std::string& args)
 {
     int status = 0;
-    RunCommand("convert " + args + " 2>&1", &status);
+    RunCommand("convert " + args, &status);
     ASSERT_EQ(status, 0) << "convert " << args;
 }
 

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 using namespace codectest;
 
@@ -249,22 +248,6 @@ TEST_F(MetafileTest, DamagedFilesNeverCrash)
         TBitmap b(1, 1, pf24bit);
         LoadFile(p, b);
     });
-}
-
-// Inputs the fuzzer once stopped on play to their end or fail with a clear error.
-TEST_F(MetafileTest, SavedFuzzInputsFailCleanly)
-{
-    auto folder = std::filesystem::path(VISTREL_TEST_DATA).parent_path().parent_path().parent_path() / "fuzz/regressions/metafile";
-    int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        TBitmap b(1, 1, pf8bit);
-        try {
-            LoadFile(entry.path().string(), b);
-        } catch (const EvekImageError&) {
-        }
-        ++files;
-    }
-    EXPECT_GT(files, 0);
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 #include "platform/Errors.h"
 #include "tests/common/TestFiles.h"
 
-#include <cstdlib>
 #include <typeinfo>
 #include <gtest/gtest.h>
 
@@ -79,12 +78,7 @@ TBitmap MixedImage()
     return b;
 }
 
-bool PngCheckAccepts(const std::string& path)
-{
-    return std::system(("pngcheck -q '" + path + "' >/dev/null 2>&1").c_str()) == 0;
-}
-
-bool HavePngCheck() { return std::system("command -v pngcheck >/dev/null 2>&1") == 0; }
+bool PngCheckAccepts(const std::string& path) { return RunProgram("pngcheck", {"-q", Q(path)}).code == 0; }
 
 } // namespace
 
@@ -416,7 +410,7 @@ TEST(PngTextTest, FirstPlainTextThenCompressedText)
 
 TEST(PngWriterTest, OurFilesPassPngcheck)
 {
-    if (!HavePngCheck()) GTEST_SKIP() << "pngcheck is not installed";
+    if (!HaveTools({"pngcheck"})) GTEST_SKIP() << "pngcheck is not installed";
     TTempDir dir;
     TBitmap mixed = MixedImage();
     int n = 0;

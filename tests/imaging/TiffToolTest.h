@@ -8,8 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,20 +15,15 @@
 namespace codectest {
 
 // Runs a shell command; its exit status.
-inline int Shell(const std::string& command) { return std::system(("( " + command + " ) >/dev/null 2>&1").c_str()); }
+inline int Shell(const std::string& command)
+{
+    int status = -1;
+    RunCommand(command, &status);
+    return status;
+}
 
 // Standard output of a shell command (standard error is dropped).
-inline std::string Output(const std::string& command)
-{
-    std::string out;
-    if (FILE* p = popen(("( " + command + " ) 2>/dev/null").c_str(), "r")) {
-        char buffer[65536];
-        std::size_t n;
-        while ((n = fread(buffer, 1, sizeof buffer, p)) > 0) out.append(buffer, n);
-        pclose(p);
-    }
-    return out;
-}
+inline std::string Output(const std::string& command) { return RunCommand(command); }
 
 // The pixels ImageMagick decodes from a file (or "file[page]"), as red, green, blue bytes.
 inline std::string ToolPixels(const std::string& file) { return Output("convert '" + file + "' -depth 8 rgb:-"); }

@@ -1,21 +1,14 @@
 #include "effects/PaintFX.h"
 #include "imaging/ImageIO.h"
+#include "tests/common/RunProgram.h"
 #include "tests/common/TestFiles.h"
 #include "tests/effects/FxTestImages.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <sys/wait.h>
 
 namespace {
-
-int RunVistrel(const std::string& args)
-{
-    const std::string cmd = std::string("QT_QPA_PLATFORM=offscreen \"") + VISTREL_BINARY + "\" " + args + " >/dev/null 2>&1";
-    const int status = std::system(cmd.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 class CliFx : public ::testing::Test {
 protected:
@@ -27,6 +20,12 @@ protected:
     }
     std::string In() const { return dir_.File("in.bmp"); }
     std::string Out() const { return dir_.File("out.bmp"); }
+    // vistrel fx IN OUT followed by the blank-separated words of operation; the exit code.
+    int Fx(const std::string& operation, const std::string& in = {}) const
+    {
+        const QStringList words = Q(operation).split(' ', Qt::SkipEmptyParts);
+        return RunVistrel(QStringList{"fx", Q(in.empty() ? In() : in), Q(Out())} + words).code;
+    }
     TBitmap LoadOut() const
     {
         TImageFileSettings settings;
@@ -38,7 +37,7 @@ protected:
     void ExpectSameAs(const std::string& args, const std::function<void(TvekPaintFX&, TBitmap&)>& op)
     {
         std::remove(Out().c_str());
-        ASSERT_EQ(RunVistrel("fx \"" + In() + "\" \"" + Out() + "\" " + args), 0) << args;
+        ASSERT_EQ(Fx(args), 0) << args;
         TBitmap expect = picture_;
         TvekPaintFX fx;
         op(fx, expect);
@@ -70,7 +69,7 @@ TEST_F(CliFx, RunsEachOperationWithItsArgumentsInOrder)
     ExpectSameAs("Twist 40", [](TvekPaintFX& fx, TBitmap& b) { TBitmap s = b; fx.Twist(s, b, 40); });
     ExpectSameAs("ButtonizeOval 3 doubleround 120",
                  [](TvekPaintFX& fx, TBitmap& b) { fx.ButtonizeOval(b, 3, "doubleround", 120); });
-    ExpectSameAs("MaskOval '$FF8000'", [](TvekPaintFX& fx, TBitmap& b) { fx.MaskOval(b, 0xFF8000); });
+    ExpectSameAs("MaskOval $FF8000", [](TvekPaintFX& fx, TBitmap& b) { fx.MaskOval(b, 0xFF8000); });
     ExpectSameAs("Buttonize 260 120", [](TvekPaintFX& fx, TBitmap& b) { fx.Buttonize(b, 4, 120); }); // a byte depth
 }
 
@@ -91,10 +90,9 @@ TEST_F(CliFx, NamesIgnoreCaseAndLeftOutArgumentsTakeTheirDefaults)
 
 TEST_F(CliFx, ListNamesEveryOperationWithItsArguments)
 {
-    const std::string list = dir_.File("list.txt");
-    const std::string cmd = std::string("QT_QPA_PLATFORM=offscreen \"") + VISTREL_BINARY + "\" fx --list >\"" + list + "\"";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    const std::string text = ReadWholeFile(list);
+    const TProgramRun run = RunVistrel({"fx", "--list"});
+    ASSERT_EQ(run.code, 0);
+    const std::string& text = run.out;
     for (const char* line : {"Lighter [AMOUNT=25]\n", "GrayScale\n", "AntiAliasRect X0 Y0 X1 Y1\n",
                              "Stretch WIDTH HEIGHT [FILTER=Lanczos3] [SUPPORT]\n", "MaskOval [COLOR=$FFFFFF]\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line;
@@ -110,25 +108,18 @@ TEST_F(CliFx, EveryOperationRunsOnAPicture)
                           "Stretch 5 5 Bell", "Stretch 5 5 BSpline", "Stretch 5 5 Sinc", "Mosaic 3", "Whipe 50",
                           "ShadowUpLeft", "ShadowUpRight", "ShadowDownLeft", "ShadowDownRight", "Seamless 10",
                           "MaskOval 16777215", "ButtonizeOval 3 round 120", "ButtonizeOval 3 rimmed 120"};
-    for (const char* r : runs) EXPECT_EQ(RunVistrel("fx \"" + In() + "\" \"" + Out() + "\" " + r), 0) << r;
+    for (const char* r : runs) EXPECT_EQ(Fx(r), 0) << r;
 }
 
 TEST_F(CliFx, UnknownOperationsAndWrongArgumentsAreUsageErrors)
 {
-    const std::string files = "fx \"" + In() + "\" \"" + Out() + "\" ";
-    EXPECT_EQ(RunVistrel(files + "Blur"), 2);
-    EXPECT_EQ(RunVistrel(files + "Stretch"), 2);
-    EXPECT_EQ(RunVistrel(files + "Lighter 25 3"), 2);
-    EXPECT_EQ(RunVistrel(files + "Lighter x"), 2);
-    EXPECT_EQ(RunVistrel(files + "Stretch 10"), 2);
-    EXPECT_EQ(RunVistrel(files + "Stretch 10 10 Lanczos"), 2);
-    EXPECT_EQ(RunVistrel(files + "FishEye nan"), 2);
-    EXPECT_EQ(RunVistrel(files + "ApplyFilter 0 3"), 2);
-    EXPECT_EQ(RunVistrel(files + "MaskOval '$GG'"), 2);
-    EXPECT_EQ(RunVistrel("fx \"" + In() + "\""), 2);
+    for (const char* op : {"Blur", "Stretch", "Lighter 25 3", "Lighter x", "Stretch 10", "Stretch 10 10 Lanczos",
+                           "FishEye nan", "ApplyFilter 0 3", "MaskOval $GG"})
+        EXPECT_EQ(Fx(op), 2) << op;
+    EXPECT_EQ(RunVistrel({"fx", Q(In())}).code, 2);
     // Failures that are not usage errors: a missing file, a picture too large to make.
-    EXPECT_EQ(RunVistrel("fx \"" + dir_.File("missing.bmp") + "\" \"" + Out() + "\" Invert"), 1);
-    EXPECT_EQ(RunVistrel(files + "Stretch 2000000 5"), 1);
+    EXPECT_EQ(Fx("Invert", dir_.File("missing.bmp")), 1);
+    EXPECT_EQ(Fx("Stretch 2000000 5"), 1);
 }
 
 } // namespace

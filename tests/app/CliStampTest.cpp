@@ -1,6 +1,6 @@
 #include "imaging/ImageIO.h"
 #include "shapes/TvekShape.h"
-#include "tests/common/ProgramRun.h"
+#include "tests/common/RunProgram.h"
 #include "tests/common/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -26,9 +26,9 @@ protected:
         LoadImageFile(file, b, settings);
         return b;
     }
-    TProgramRun Stamp(const std::string& properties) const
+    TProgramRun Stamp(const QStringList& properties) const
     {
-        return RunVistrel("stamp " + ShellQuote(In()) + " " + ShellQuote(Out()) + " " + properties);
+        return RunVistrel(QStringList{"stamp", Q(In()), Q(Out())} + properties);
     }
 
     TTempDir dir_;
@@ -36,12 +36,14 @@ protected:
 
 TEST_F(CliStamp, StampsTheShapeAtItsPlaceLikePaintTo)
 {
-    const TProgramRun run = Stamp("Shape=vstTriangleUp Left=10 top=5 Width=65 Height=65 Pen.Color=255 Pen.Width=1 "
-                                  "Pen.Style=psSolid Brush.Color=16711680 brush.style=BSSOLID Gradient=True "
-                                  "GradientColor=0 FillDirection=vgdUp Caption=Hi CaptionCentered=False CaptionX=3 "
-                                  "CaptionY=4 CaptionAngle=90 Font.Name=Arial Font.Size=12 Font.Color=\\$00FFFF "
-                                  "'Font.Style=[fsBold, fsItalic]' UserVectorString=tri=0.5,0,1,1,0,1 PolyLineMode=True");
-    ASSERT_EQ(run.Status, 0) << run.Err;
+    const TProgramRun run = Stamp(Q("Shape=vstTriangleUp Left=10 top=5 Width=65 Height=65 Pen.Color=255 Pen.Width=1 "
+                                    "Pen.Style=psSolid Brush.Color=16711680 brush.style=BSSOLID Gradient=True "
+                                    "GradientColor=0 FillDirection=vgdUp Caption=Hi CaptionCentered=False CaptionX=3 "
+                                    "CaptionY=4 CaptionAngle=90 Font.Name=Arial Font.Size=12 Font.Color=$00FFFF "
+                                    "UserVectorString=tri=0.5,0,1,1,0,1 PolyLineMode=True")
+                                      .split(' ') +
+                                  QStringList{"Font.Style=[fsBold, fsItalic]"});
+    ASSERT_EQ(run.code, 0) << run.err;
 
     TvekShape shape;
     shape.SetShape(vstTriangleUp);
@@ -82,20 +84,20 @@ TEST_F(CliStamp, WrongPropertiesAreUsageErrorsThatNameThem)
         {"Gradient=yes", "yes"},
         {"Left=ten", "ten"},
         {"Pen.Color=red", "red"},
-        {"'Font.Style=[fsBold,fsHeavy]'", "fsHeavy"},
+        {"Font.Style=[fsBold,fsHeavy]", "fsHeavy"},
         {"UserVectorString=x=1,2,3", "x=1,2,3"},
         {"Caption", "Caption"},
     };
     for (const auto& c : cases) {
-        const TProgramRun run = Stamp(c.Args);
-        EXPECT_EQ(run.Status, 2) << c.Args;
-        EXPECT_NE(run.Err.find(c.Named), std::string::npos) << run.Err;
+        const TProgramRun run = Stamp({c.Args});
+        EXPECT_EQ(run.code, 2) << c.Args;
+        EXPECT_NE(run.err.find(c.Named), std::string::npos) << run.err;
         EXPECT_FALSE(std::filesystem::exists(Out())) << c.Args;
     }
-    EXPECT_EQ(RunVistrel("stamp " + ShellQuote(In())).Status, 2);
-    const TProgramRun missing = RunVistrel("stamp " + ShellQuote(dir_.File("none.bmp")) + " " + ShellQuote(Out()));
-    EXPECT_EQ(missing.Status, 1);
-    EXPECT_NE(RunVistrel("--help").Out.find("stamp SRC DST"), std::string::npos);
+    EXPECT_EQ(RunVistrel({"stamp", Q(In())}).code, 2);
+    const TProgramRun missing = RunVistrel({"stamp", Q(dir_.File("none.bmp")), Q(Out())});
+    EXPECT_EQ(missing.code, 1);
+    EXPECT_NE(RunVistrel({"--help"}).out.find("stamp SRC DST"), std::string::npos);
 }
 
 } // namespace
