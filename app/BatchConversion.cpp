@@ -73,7 +73,15 @@ TBatchFileResult ConvertBatchFile(const std::string& fileName, const TBatchSetti
         // A file that reads nothing must not pass on the previous file's picture.
         source = TBitmap();
         TImageFileSettings fileSettings = settings.File;
-        LoadImageFile(fileName, source, fileSettings);
+        switch (LoadImageFile(fileName, source, fileSettings)) {
+        case TLoadResult::lrCancelled:
+            outcome.Outcome = TBatchFileResult::boSkipped;
+            outcome.Message = "No password was given.";
+            return outcome;
+        case TLoadResult::lrInvalidPassword: outcome.Message = "invalid password"; return outcome;
+        case TLoadResult::lrLoaded:
+        case TLoadResult::lrNoReader: break;
+        }
         if (source.Width() == 0 || source.Height() == 0) {
             outcome.Outcome = TBatchFileResult::boEmpty;
             outcome.Message = "r=0 for " + fileName;

@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "app/CliImageFiles.h"
 #include "platform/ProgramFolder.h"
 
 #include <algorithm>
@@ -34,7 +35,9 @@ void PrintUsage(std::ostream& out)
 {
     out << "Usage: vistrel [--home DIR] [FILE...]          start the window (opening the first file)\n";
     for (const auto& s : kSubcommands) out << "       vistrel [--home DIR] " << s.usage << "\n";
-    out << "       vistrel --help | --version\n";
+    out << "       vistrel --help | --version\n"
+        << "Encrypted files (.xjpg, .xgif, .xpng) take their password from --password PW or --password-file\n"
+        << "FILE (its first line) with any subcommand; otherwise one line is read from standard input.\n";
 }
 
 int UsageError(const std::string& message)
@@ -97,6 +100,12 @@ int RunCommandLine(int argc, char** argv, std::vector<std::string>& windowFiles)
     std::string home;
     if (!SplitArguments(argc, argv, args, home)) return UsageError("--home needs a folder");
     if (!home.empty()) SetProgramFolder(home);
+    bool passwordGiven = false;
+    try {
+        passwordGiven = TakePasswordOptions(args);
+    } catch (const TCliUsageError& e) {
+        return UsageError(e.message);
+    }
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         PrintUsage(std::cout);
         return 0;
@@ -108,6 +117,9 @@ int RunCommandLine(int argc, char** argv, std::vector<std::string>& windowFiles)
     if (!args.empty()) {
         if (const TSubcommand* s = FindSubcommand(args[0])) {
             TCliArgs rest(args.begin() + 1, args.end());
+            // Every subcommand asks its questions, passwords included, on the console.
+            TCliConsoleUi console;
+            TUiScope consoleScope(console);
             try {
                 return s->run(rest);
             } catch (const TCliUsageError& e) {
@@ -119,6 +131,8 @@ int RunCommandLine(int argc, char** argv, std::vector<std::string>& windowFiles)
         }
         if (IsOption(args[0])) return UsageError("Unknown option " + args[0]);
     }
+    // The window asks for each file's password itself.
+    if (passwordGiven) return UsageError("--password and --password-file go with a subcommand");
     for (const auto& word : args)
         if (!IsWindowFile(word)) return UsageError("\"" + word + "\" is neither a subcommand nor a file");
     windowFiles = args;

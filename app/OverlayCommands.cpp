@@ -5,6 +5,7 @@
 #include "platform/TCanvas.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -16,15 +17,16 @@ const char* const kTransparentPage =
 
 } // namespace
 
-TBitmap TVistrelDoc::LoadOverlay(const std::string& fileName)
+bool TVistrelDoc::LoadOverlay(const std::string& fileName, TBitmap& overlay)
 {
     RequireLoadableImageFile(fileName);
-    TBitmap overlay;
-    LoadImageFile(fileName, overlay, FileSettings);
-    overlay.SetTransparent(true);
+    TBitmap loaded;
+    if (!LoadInto(fileName, loaded)) return false;
+    loaded.SetTransparent(true);
     // GIF and PNG loads carry the colour the file marked; the overlay always leaves out its corner's.
-    overlay.ClearTransparentColor();
-    return overlay;
+    loaded.ClearTransparentColor();
+    overlay = std::move(loaded);
+    return true;
 }
 
 void TVistrelDoc::PaintOverlay(const TBitmap& overlay, int left, int top)

@@ -1,6 +1,7 @@
 #include "app/QtUiServices.h"
 
 #include "app/FolderDialog.h"
+#include "app/PasswordDlg.h"
 #include "platform/IniFile32.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace {
@@ -131,10 +133,11 @@ bool TQtUiServices::InputQuery(const std::string& caption, const std::string& pr
 bool TQtUiServices::AskPassword(const std::string& caption, std::string& password)
 {
     TDialogCursor cursor(*this);
-    bool ok = false;
-    QString text = QInputDialog::getText(parent_, Title(), Q(caption), QLineEdit::Password, QString(), &ok);
-    if (ok) password = text.toStdString();
-    return ok;
+    TPasswordDlg dialog(parent_);
+    if (!caption.empty()) dialog.setWindowTitle(Q(caption));
+    if (dialog.exec() != QDialog::Accepted) return false;
+    password = dialog.Password->text().toStdString();
+    return true;
 }
 
 bool TQtUiServices::OpenFileDialog(const std::string& filter, std::string& fileName)

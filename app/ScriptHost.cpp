@@ -139,8 +139,7 @@ bool OpenWord(TWords& w, const TArgs& a)
 {
     const std::string file = a[0].ToString();
     if (!FileExists(file) || !ScriptCanOpen(file)) return false;
-    w.doc.LoadFile(file);
-    return true;
+    return w.doc.LoadFile(file);
 }
 
 bool ConvertWord(TWords& w, const TArgs& a)
@@ -150,8 +149,8 @@ bool ConvertWord(TWords& w, const TArgs& a)
     if (!FileExists(source) || !ScriptCanOpen(source) || !ScriptCanSave(target)) return false;
     TBitmap image;
     TImageFileSettings settings = w.doc.FileSettings;
-    LoadImageFile(source, image, settings);
-    return SaveImageFile(target, image, settings);
+    // Only a picture that was read may be written under the new name.
+    return LoadImageFile(source, image, settings) == TLoadResult::lrLoaded && SaveImageFile(target, image, settings);
 }
 
 struct TSetWord {

@@ -58,11 +58,23 @@ void RequireSavableImageFile(const std::string& fileName)
     if (!CanSaveImageFile(fileName)) RefuseUnknown(fileName);
 }
 
-void TVistrelDoc::LoadFile(const std::string& fileName)
+bool TVistrelDoc::LoadFile(const std::string& fileName)
 {
     RequireLoadableImageFile(fileName);
-    LoadImageFile(fileName, Picture, FileSettings);
+    if (!LoadInto(fileName, Picture)) return false;
     FileName = fileName;
+    return true;
+}
+
+bool TVistrelDoc::LoadInto(const std::string& fileName, TBitmap& target)
+{
+    switch (LoadImageFile(fileName, target, FileSettings)) {
+    case TLoadResult::lrLoaded: return true;
+    case TLoadResult::lrInvalidPassword: Ui().ShowMessage("invalid password"); return false;
+    case TLoadResult::lrCancelled:
+    case TLoadResult::lrNoReader: return false;
+    }
+    return false;
 }
 
 void TVistrelDoc::PrepareEffect()

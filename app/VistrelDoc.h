@@ -54,7 +54,7 @@ struct TEffectSetting {
 // The window wires its menus to these; tests call them directly with scripted answers.
 class TVistrelDoc {
 public:
-    explicit TVistrelDoc(TVistrelView& view) : view_(view) {}
+    explicit TVistrelDoc(TVistrelView& view) : view_(view) { FileSettings.Cipher = &Cipher; }
 
     TBitmap Picture; // the working image, shown by the picture control
     TBitmap UndoBitmap;
@@ -86,8 +86,11 @@ public:
     TSelectionRect SelectionRect;
 
     // Reads a file into the working image by its extension; a failing reader leaves it as it was, and
-    // an unknown extension is an error.
-    void LoadFile(const std::string& fileName);
+    // an unknown extension is an error. False when nothing was read (a cancelled or wrong password).
+    bool LoadFile(const std::string& fileName);
+    // LoadImageFile for the window's commands: true when target took a new picture. A wrong password
+    // tells the user "invalid password"; it and a cancelled one leave target as it was.
+    bool LoadInto(const std::string& fileName, TBitmap& target);
 
     // Before a change: the undo copy and a 24-bit work copy of the working image.
     void PrepareEffect();
@@ -147,8 +150,9 @@ public:
     void OnTheWeb();
 
     // A new overlay picture from a file, transparent in the colour of its bottom-left pixel whatever
-    // the file itself marked transparent. Load errors leave the caller's overlay as it was.
-    TBitmap LoadOverlay(const std::string& fileName);
+    // the file itself marked transparent. False, and overlay as it was, when the load came to nothing
+    // (a cancelled or wrong password); load errors raise and leave it as it was too.
+    bool LoadOverlay(const std::string& fileName, TBitmap& overlay);
     // Draws the overlay, without its transparent colour, onto the working image with its top-left
     // at (left, top) in the image; no undo copy.
     void PaintOverlay(const TBitmap& overlay, int left, int top);

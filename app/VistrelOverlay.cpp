@@ -25,7 +25,9 @@ void TVistrelF::BuildOverlay()
 
 void TVistrelF::LoadOverlay(const std::string& fileName)
 {
-    Image2->SetPicture(doc_.LoadOverlay(fileName));
+    TBitmap overlay;
+    if (!doc_.LoadOverlay(fileName, overlay)) return;
+    Image2->SetPicture(std::move(overlay));
     if (!Action("ViewOverlay1")->isChecked()) ViewOverlay1Click();
 }
 

@@ -6,9 +6,9 @@ using TEncoded = std::optional<TImageBytes>;
 
 // The encrypted rows differ only in the format inside.
 template <const char* Inner>
-bool DecodeEncrypted(const TImageBytes& bytes, TBitmap& image, TImageFileSettings&, const std::string&)
+TLoadResult DecodeEncrypted(const TImageBytes& bytes, TBitmap& image, TImageFileSettings& settings, const std::string&)
 {
-    return DecodeEncryptedImage(bytes.data(), bytes.size(), image, Inner);
+    return DecodeEncryptedImage(bytes.data(), bytes.size(), image, Inner, settings);
 }
 template <const char* Inner>
 TEncoded EncodeEncrypted(TBitmap& source, const TImageFileSettings& settings)
@@ -25,7 +25,7 @@ const TImageCodec kImageCodecs[] = {
     {{".TIF", nullptr}, false,
      [](const TImageBytes& b, TBitmap& image, TImageFileSettings&, const std::string& fileName) {
          DecodeTiff(b.data(), b.size(), image, fileName);
-         return true;
+         return TLoadResult::lrLoaded;
      },
      [](TBitmap& source, const TImageFileSettings&) -> TEncoded { return EncodeTiff(source); }},
     {{".PNG", nullptr}, false,
@@ -33,7 +33,7 @@ const TImageCodec kImageCodecs[] = {
          std::string text;
          DecodePng(b.data(), b.size(), image, &text);
          settings.PngText = std::move(text);
-         return true;
+         return TLoadResult::lrLoaded;
      },
      [](TBitmap& source, const TImageFileSettings& s) -> TEncoded {
          return EncodePng(source, s.PngTextOn ? s.PngText : std::string());
@@ -41,7 +41,7 @@ const TImageCodec kImageCodecs[] = {
     {{".GIF", nullptr}, false,
      [](const TImageBytes& b, TBitmap& image, TImageFileSettings&, const std::string&) {
          DecodeGif(b.data(), b.size(), image);
-         return true;
+         return TLoadResult::lrLoaded;
      },
      [](TBitmap& source, const TImageFileSettings& s) -> TEncoded { return EncodeGif(source, s.TransparentGif); }},
     {{".XGIF", nullptr}, false, DecodeEncrypted<kInnerGif>, EncodeEncrypted<kInnerGif>},
@@ -50,31 +50,31 @@ const TImageCodec kImageCodecs[] = {
     {{".TGA", nullptr}, false,
      [](const TImageBytes& b, TBitmap& image, TImageFileSettings&, const std::string&) {
          DecodeTarga(b.data(), b.size(), image);
-         return true;
+         return TLoadResult::lrLoaded;
      },
      nullptr},
     {{".JPG", ".JPEG"}, false,
      [](const TImageBytes& b, TBitmap& image, TImageFileSettings&, const std::string&) {
          DecodeJpeg(b.data(), b.size(), image);
-         return true;
+         return TLoadResult::lrLoaded;
      },
      [](TBitmap& source, const TImageFileSettings& s) -> TEncoded { return EncodeJpeg(source, s.JpegQuality); }},
     {{".WMF", ".EMF"}, true,
      [](const TImageBytes& b, TBitmap& image, TImageFileSettings&, const std::string&) {
          DecodeMetafile(b.data(), b.size(), image);
-         return true;
+         return TLoadResult::lrLoaded;
      },
      nullptr},
     {{".BMP", nullptr}, false,
      [](const TImageBytes& b, TBitmap& image, TImageFileSettings&, const std::string&) {
          DecodeBmp(b.data(), b.size(), image);
-         return true;
+         return TLoadResult::lrLoaded;
      },
      [](TBitmap& source, const TImageFileSettings&) -> TEncoded { return EncodeBmp(source); }},
     {{".ICO", nullptr}, true,
      [](const TImageBytes& b, TBitmap& image, TImageFileSettings&, const std::string&) {
          DrawIcon(DecodeIcon(b.data(), b.size()), image);
-         return true;
+         return TLoadResult::lrLoaded;
      },
      [](TBitmap& source, const TImageFileSettings&) -> TEncoded {
          if (!PrepareIconSource(source)) return std::nullopt;

@@ -17,6 +17,8 @@
 // The bytes of a whole image file.
 using TImageBytes = std::vector<std::uint8_t>;
 
+class TCipherManager;
+
 // The save settings that live elsewhere in the window (JPEG optimizer slider, Options and Png menus)
 // and that a load may change (a PNG's text replaces PngText).
 struct TImageFileSettings {
@@ -24,6 +26,18 @@ struct TImageFileSettings {
     bool TransparentGif = true; // Options, "Transparent GIF"
     bool PngTextOn = false;     // the text-chunk switch of the Png menu
     std::string PngText;
+    // The window's cipher manager, keyed anew for each encrypted file; without one each file keys a
+    // manager of its own. A manager serves one thread at a time.
+    TCipherManager* Cipher = nullptr;
+};
+
+// What a load came to. Only lrLoaded changes the target. A cancelled (or empty) password ends the
+// load without a word; a wrong one is left to the caller to tell as "invalid password".
+enum class TLoadResult {
+    lrLoaded,
+    lrNoReader, // an extension without a reader: nothing happens
+    lrCancelled,
+    lrInvalidPassword,
 };
 
 // BMP: reading takes every header version and compression; writing keeps the bitmap's own format
@@ -87,12 +101,14 @@ TImageBytes EncodeIcon(const TBitmap& source);
 // 0, 0, keeping target's pixel format.
 void DecodeMetafile(const std::uint8_t* data, std::size_t size, TBitmap& target);
 
-// Password-protected ".xjpg", ".xgif", ".xpng", holding a file of the inner extension (".JPG",
-// ".GIF", ".PNG"). Decoding returns false and encoding gives nothing when the password was
-// cancelled.
-bool DecodeEncryptedImage(const std::uint8_t* data, std::size_t size, TBitmap& target,
-                          const std::string& innerExtension);
-std::optional<TImageBytes> EncodeEncryptedImage(const TBitmap& source, const std::string& innerExtension,
+// Password-protected ".xjpg", ".xgif", ".xpng": the whole file of the inner extension (".JPG",
+// ".GIF", ".PNG") as its plain save builds it, without a PNG text chunk, enciphered with a key made
+// from a password asked for each file. Both give up, changing nothing, when the password is
+// cancelled or empty. Any error while reading the deciphered file counts as a wrong password; the
+// PNG text of an encrypted file is not read.
+TLoadResult DecodeEncryptedImage(const std::uint8_t* data, std::size_t size, TBitmap& target,
+                                 const std::string& innerExtension, const TImageFileSettings& settings);
+std::optional<TImageBytes> EncodeEncryptedImage(TBitmap& source, const std::string& innerExtension,
                                                 const TImageFileSettings& settings);
 
 // One row of the codec table.
@@ -100,8 +116,8 @@ struct TImageCodec {
     std::array<const char*, 2> Extensions; // upper case with the dot; the second may be null
     // Pictures drawn over the target (icons, metafiles) decode onto a copy of it.
     bool DrawsOverTarget;
-    // Decodes bytes into image; false when the user abandoned the load. Null: no reader.
-    bool (*Decode)(const TImageBytes& bytes, TBitmap& image, TImageFileSettings& settings,
+    // Decodes bytes into image; lrLoaded unless a password was cancelled or wrong. Null: no reader.
+    TLoadResult (*Decode)(const TImageBytes& bytes, TBitmap& image, TImageFileSettings& settings,
                    const std::string& fileName);
     // The file's bytes; nothing when the user abandoned the save. May change source (the icon
     // rule). Null: no writer.

@@ -27,19 +27,21 @@ bool CanSaveImageFile(const std::string& fileName)
     return codec && codec->Encode;
 }
 
-void LoadImageFile(const std::string& fileName, TBitmap& target, TImageFileSettings& settings)
+TLoadResult LoadImageFile(const std::string& fileName, TBitmap& target, TImageFileSettings& settings)
 {
     const TImageCodec* codec = FindImageCodec(FileExtension(fileName));
-    if (!codec || !codec->Decode) return;
+    if (!codec || !codec->Decode) return TLoadResult::lrNoReader;
 
     const TImageBytes bytes = ReadImageFileBytes(fileName);
     // Every reader works on its own bitmap; target changes only once the whole file has decoded.
     // Pictures drawn over the target keep its pixel format and its pixels where they are clear.
     TBitmap image;
     if (codec->DrawsOverTarget) image = target;
-    if (!codec->Decode(bytes, image, settings, fileName)) return;
+    if (const TLoadResult result = codec->Decode(bytes, image, settings, fileName); result != TLoadResult::lrLoaded)
+        return result;
     // Taking the image is a full assignment; moving spares a copy of the decoded pixels.
     target = std::move(image);
+    return TLoadResult::lrLoaded;
 }
 
 bool SaveImageFile(const std::string& fileName, TBitmap& source, const TImageFileSettings& settings)

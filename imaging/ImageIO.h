@@ -16,8 +16,8 @@ bool CanLoadImageFile(const std::string& fileName);
 bool CanSaveImageFile(const std::string& fileName);
 
 // Chooses a reader by extension; an unknown extension loads nothing. A failing reader raises its
-// error and leaves target as it was.
-void LoadImageFile(const std::string& fileName, TBitmap& target, TImageFileSettings& settings);
+// error and leaves target as it was; so do a cancelled and a wrong password, told by the result.
+TLoadResult LoadImageFile(const std::string& fileName, TBitmap& target, TImageFileSettings& settings);
 
 // Chooses a writer by extension; an unknown extension writes nothing. Returns false only when the
 // save was abandoned (No to the icon question, a cancelled password), so the file list is not

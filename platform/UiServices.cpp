@@ -1,7 +1,9 @@
 #include "platform/UiServices.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <iostream>
+#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -72,9 +74,58 @@ bool TConsoleUi::InputQuery(const std::string& caption, const std::string& promp
     return true;
 }
 
+namespace {
+
+// A password typed at a terminal is not shown. An interrupt while it is being typed gives the
+// terminal its echo back before the process ends.
+class TQuietTerminal {
+public:
+    explicit TQuietTerminal(bool quiet)
+    {
+        if (!quiet || tcgetattr(STDIN_FILENO, &s_saved) != 0) return;
+        struct sigaction restore {};
+        restore.sa_handler = Interrupted;
+        sigemptyset(&restore.sa_mask);
+        restore.sa_flags = SA_RESETHAND;
+        sigaction(SIGINT, &restore, &oldInt_);
+        sigaction(SIGTERM, &restore, &oldTerm_);
+        termios silent = s_saved;
+        silent.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+        active_ = true;
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+    }
+    ~TQuietTerminal()
+    {
+        if (!active_) return;
+        tcsetattr(STDIN_FILENO, TCSAFLUSH, &s_saved);
+        sigaction(SIGINT, &oldInt_, nullptr);
+        sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    TQuietTerminal(const TQuietTerminal&) = delete;
+    TQuietTerminal& operator=(const TQuietTerminal&) = delete;
+    bool Active() const { return active_; }
+
+private:
+    static void Interrupted(int signal)
+    {
+        tcsetattr(STDIN_FILENO, TCSANOW, &s_saved);
+        raise(signal); // the handler was reset: the signal now does what it did before
+    }
+    static inline termios s_saved{};
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+    bool active_ = false;
+};
+
+} // namespace
+
 bool TConsoleUi::AskPassword(const std::string& caption, std::string& password)
 {
-    return ReadLine(caption + " ", password);
+    TQuietTerminal quiet(&in_ == &std::cin && isatty(STDIN_FILENO));
+    const bool read = ReadLine(caption + ": ", password);
+    // The Return that ended the hidden line was not shown either.
+    if (quiet.Active()) err_ << std::endl;
+    return read;
 }
 
 bool TConsoleUi::OpenFileDialog(const std::string&, std::string& fileName)
