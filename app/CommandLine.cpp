@@ -26,7 +26,7 @@ const TSubcommand kSubcommands[] = {
     {"gif", CliGif, "gif SRC DST [--palette CHOICE] [--dither CHOICE] [--bits N] [--transparent]  reduce SRC to a palette and save DST as GIF"},
     {"batch", CliBatch,
      "batch (--width N | --height N) --format bmp|gif|jpg|png|tif --out DIR [--quality Q] [--transparent]\n"
-     "                     [--jobs N] [--from LIST|-] FILE...  resize every file to one width or height"},
+     "                     [--password PW] [--jobs N] [--from LIST|-] FILE...  resize every file to one width or height"},
     {"stamp", CliStamp, "stamp SRC DST [PROPERTY=VALUE]...  stamp one shape (Shape=vstCircle Left=10 ...) into SRC, save DST"},
     {"scan", CliScan, "scan DST [--device NAME]       scan one image through SANE and save it as DST"},
 };
