@@ -45,8 +45,6 @@ std::string LastLine(std::string text)
     return text.substr(text.find_last_of('\n') + 1);
 }
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
 } // namespace
 
 TEST(PasswordWindow, AsksWithStarsAboveOtherWindows)
