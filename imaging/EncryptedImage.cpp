@@ -36,7 +36,6 @@ TImageFileSettings WithoutPngText(const TImageFileSettings& settings)
 TCipherManager& KeyedCipher(const TImageFileSettings& settings, TCipherManager& own, const std::string& password)
 {
     TCipherManager& cipher = settings.Cipher ? *settings.Cipher : own;
-    if (cipher.Algorithm().empty()) cipher.SetAlgorithm("Blowfish");
     cipher.SetKey(password);
     return cipher;
 }
