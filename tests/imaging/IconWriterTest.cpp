@@ -1,12 +1,10 @@
 #include "imaging/Codecs.h"
 #include "platform/UiServices.h"
-#include "tests/imaging/TiffToolTest.h"
+#include "tests/imaging/DispatchTestTools.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
-using namespace codectest;
 
 namespace {
 
@@ -54,7 +52,7 @@ protected:
         std::string ico = dir.File("icon.ico");
         EXPECT_TRUE(SaveImageFile(ico, picture, TImageFileSettings()));
         EXPECT_EQ(std::filesystem::file_size(ico), 2238u);
-        TToolIcon icon{Output("convert 'ico:" + ico + "' -depth 8 rgba:-")};
+        TToolIcon icon{RunCommand("convert 'ico:" + ico + "' -depth 8 rgba:-")};
         EXPECT_EQ(icon.rgba.size(), 32u * 32u * 4u);
         return icon;
     }
@@ -136,7 +134,7 @@ TEST_F(IconWriterTest, OtherSizesAskFirst)
     EXPECT_EQ(picture.Height(), 32);
     EXPECT_EQ(picture.PixelFormat(), pf8bit);
     // The white left half is transparent, the blue right half opaque.
-    TToolIcon icon{Output("convert 'ico:" + ico + "' -depth 8 rgba:-")};
+    TToolIcon icon{RunCommand("convert 'ico:" + ico + "' -depth 8 rgba:-")};
     ASSERT_EQ(icon.rgba.size(), 32u * 32u * 4u);
     EXPECT_FALSE(icon.Opaque(2, 10));
     EXPECT_TRUE(icon.Opaque(30, 10));

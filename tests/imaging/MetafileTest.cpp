@@ -1,14 +1,12 @@
 #include "imaging/Codecs.h"
 #include "imaging/MetafilePlayer.h"
-#include "tests/imaging/TiffToolTest.h"
+#include "tests/imaging/DispatchTestTools.h"
 
 #include <uemf.h>
 #include <uwmf.h>
 
 #include <gtest/gtest.h>
 
-
-using namespace codectest;
 
 namespace {
 

@@ -1,11 +1,9 @@
 #include "imaging/Codecs.h"
 #include "imaging/TgaReader.h"
-#include "tests/imaging/TiffToolTest.h"
+#include "tests/imaging/DispatchTestTools.h"
 
 #include <gtest/gtest.h>
 
-
-using namespace codectest;
 
 namespace {
 
@@ -44,14 +42,13 @@ std::string Header(int type, int w, int h, int depth, int descriptor = 0)
 // to the one the descriptor announces, so its own decoding of a bottom-up file is upside down.
 void ExpectSameAsNetpbm(const std::string& tga, const TTarga& t, const std::string& what)
 {
-    TPnm expected = ReadPnm(Output("tgatoppm " + tga));
+    TPnm expected = ReadPnm(RunCommand("tgatoppm " + tga));
     ASSERT_EQ(expected.Width, t.ColorBitmap().Width()) << what;
     ASSERT_EQ(expected.Height, t.ColorBitmap().Height()) << what;
     // Five-bit channels come out of netpbm with 31 as their maximum; ours spread them to 0..248.
     const int scale = expected.MaxValue == 31 ? 8 : 1;
-    std::string ours = OurPixels(t.ColorBitmap());
-    for (std::size_t i = 0; i < ours.size(); ++i)
-        ASSERT_EQ(static_cast<unsigned char>(ours[i]), expected.Samples[i] * scale) << what << " byte " << i;
+    const std::vector<std::uint8_t> ours = BitmapRgb(t.ColorBitmap());
+    for (std::size_t i = 0; i < ours.size(); ++i) ASSERT_EQ(ours[i], expected.Samples[i] * scale) << what << " byte " << i;
 }
 
 TEST_F(TgaTest, DecodesEveryKindWrittenByImageMagickAndNetpbm)

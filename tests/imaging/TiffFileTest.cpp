@@ -1,13 +1,11 @@
 #include "imaging/Codecs.h"
 #include "imaging/TiffFile.h"
 #include "platform/UiServices.h"
-#include "tests/imaging/TiffToolTest.h"
+#include "tests/imaging/DispatchTestTools.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
-using namespace codectest;
 
 namespace {
 
@@ -35,7 +33,7 @@ protected:
         LoadFile(tif, b);
         EXPECT_EQ(b.Width(), w) << options;
         EXPECT_EQ(b.Height(), h) << options;
-        EXPECT_TRUE(OurPixels(b) == ToolPixels(tif)) << options;
+        EXPECT_TRUE(BitmapRgb(b) == MagickPixels(tif)) << options;
         EXPECT_TRUE(ui.Log.empty()) << options << ": " << (ui.Log.empty() ? "" : ui.Log[0].text);
         return b;
     }
@@ -91,12 +89,12 @@ TEST_F(TiffTest, WhiteIsZeroPicturesAreNotShownInverted)
         std::string tif = dir.File("black.tif"), white = dir.File("white.tif");
         ASSERT_EQ(Shell("convert " + Picture(19, 6) + " -compress none " + options + " " + tif), 0);
         WriteWholeFile(white, WhiteIsZero(ReadWholeFile(tif)));
-        ASSERT_NE(Output("tiffinfo " + white).find("min-is-white"), std::string::npos);
+        ASSERT_NE(RunCommand("tiffinfo " + white).find("min-is-white"), std::string::npos);
         TBitmap b;
         LoadFile(white, b);
-        EXPECT_TRUE(OurPixels(b) == ToolPixels(tif)) << options;
+        EXPECT_TRUE(BitmapRgb(b) == MagickPixels(tif)) << options;
         // ImageMagick's own reading of a white-is-zero 4-bit file rounds differently.
-        if (options.find("-depth 4") == std::string::npos) EXPECT_TRUE(OurPixels(b) == ToolPixels(white)) << options;
+        if (options.find("-depth 4") == std::string::npos) EXPECT_TRUE(BitmapRgb(b) == MagickPixels(white)) << options;
     }
 }
 
@@ -109,7 +107,7 @@ TEST_F(TiffTest, ReadsFilesRewrittenByTiffcpWithArraysInMotorolaOrder)
     ASSERT_EQ(ReadWholeFile(big).substr(0, 2), "MM");
     TBitmap b;
     LoadFile(big, b);
-    EXPECT_TRUE(OurPixels(b) == ToolPixels(tif));
+    EXPECT_TRUE(BitmapRgb(b) == MagickPixels(tif));
 }
 
 TEST_F(TiffTest, LastReadablePageWinsAndUnreadablePagesTellWhy)
@@ -118,7 +116,7 @@ TEST_F(TiffTest, LastReadablePageWinsAndUnreadablePagesTellWhy)
     ASSERT_EQ(Shell("convert " + one + " " + two + " -compress none " + tif), 0);
     TBitmap b;
     LoadFile(tif, b);
-    EXPECT_TRUE(OurPixels(b) == ToolPixels(tif + "[1]"));
+    EXPECT_TRUE(BitmapRgb(b) == MagickPixels(tif + "[1]"));
 
     // A compressed second page is told and skipped; the first stays.
     std::string mixed = dir.File("mixed.tif"), packed = dir.File("packed.tif");
@@ -126,7 +124,7 @@ TEST_F(TiffTest, LastReadablePageWinsAndUnreadablePagesTellWhy)
     ASSERT_EQ(Shell("convert " + one + " -compress none " + tif + " && tiffcp " + tif + " " + packed + " " + mixed), 0);
     LoadFile(mixed, b);
     EXPECT_EQ(Message(), "Cant read compressed RGB Full Color Image");
-    EXPECT_TRUE(OurPixels(b) == ToolPixels(mixed + "[0]"));
+    EXPECT_TRUE(BitmapRgb(b) == MagickPixels(mixed + "[0]"));
 }
 
 TEST_F(TiffTest, NothingReadableRaisesAndLeavesTheTargetAlone)
@@ -245,18 +243,18 @@ TEST_F(TiffTest, WrittenFilesPassTiffinfoAndReadBackInImageMagick)
         b.SetPixelFormat(c.format);
         std::string out = dir.File("out" + std::to_string(c.format) + ".tif");
         WriteImageFileBytes(out, EncodeTiff(b));
-        std::string info = Output("tiffinfo " + out + " 2>&1");
+        std::string info = RunCommand("tiffinfo " + out + " 2>&1");
         EXPECT_EQ(Shell("tiffinfo " + out), 0) << c.format;
         EXPECT_EQ(info.find("rror"), std::string::npos) << info;
         EXPECT_NE(info.find("Zelmo soft"), std::string::npos) << info;
         EXPECT_NE(info.find("87.7"), std::string::npos) << info;
         TBitmap expected = b;
         if (c.format == pf15bit || c.format == pf16bit) expected.SetPixelFormat(pf24bit);
-        EXPECT_TRUE(ToolPixels(out) == OurPixels(expected)) << c.format;
+        EXPECT_TRUE(MagickPixels(out) == BitmapRgb(expected)) << c.format;
         TBitmap back;
         LoadFile(out, back);
         EXPECT_EQ(back.Width(), c.width);
-        EXPECT_TRUE(OurPixels(back) == OurPixels(expected)) << c.format;
+        EXPECT_TRUE(BitmapRgb(back) == BitmapRgb(expected)) << c.format;
     }
 }
 
