@@ -6,6 +6,7 @@
 #include "imaging/ImageIO.h"
 #include "platform/ProgramFolder.h"
 #include "platform/UiServices.h"
+#include "tests/app/WindowFixture.h"
 #include "tests/common/TestFiles.h"
 #include "widgets/FileBrowserLists.h"
 
@@ -113,43 +114,6 @@ TEST(BatchConversion, ResultIsTheLanczosStretchOfTheSource)
         ASSERT_EQ(std::memcmp(written.ScanLine(y), expected.ScanLine(y), 3 * 40), 0) << "row " << y;
 }
 
-// Several at a time gives what one at a time gives: files, order of the reports, and the later of two
-// inputs with one output name.
-TEST(BatchConversion, JobsGiveTheSameFilesAndReportsAsOneAtATime)
-{
-    TTempDir dir;
-    std::vector<std::string> files;
-    for (int i = 0; i < 9; ++i) {
-        files.push_back(dir.File("p" + std::to_string(i) + (i % 2 ? ".png" : ".bmp")));
-        WritePicture(files.back(), 30 + i * 7, 20 + i * 3, i * 20);
-    }
-    WritePicture(dir.File("p3.gif"), 12, 40, 99); // p3.png and p3.gif both give p3.jpg
-    files.insert(files.begin() + 1, dir.File("p3.gif"));
-    files.push_back(dir.File("missing.png"));
-    WriteWholeFile(dir.File("broken.png"), "\x89PNG\r\n\x1a\n broken");
-    files.insert(files.begin() + 4, dir.File("broken.png"));
-
-    std::vector<std::string> reports[2];
-    std::string bytes[2];
-    for (int run = 0; run < 2; ++run) {
-        const std::string out = dir.File(run ? "jobs4" : "jobs1");
-        fs::create_directories(out);
-        RunBatch(files, Settings(0, 50, 2, out), run ? 4 : 1, [&](std::size_t index, const TBatchFileResult& r) {
-            reports[run].push_back(files[index] + " " + std::to_string(r.Outcome) + " " +
-                                   (r.OutputName.empty() ? "" : fs::path(r.OutputName).filename().string()));
-            return true;
-        });
-        for (const auto& name : {"p0", "p1", "p3", "p8"}) bytes[run] += ReadWholeFile(out + "/" + name + ".jpg") + "|";
-    }
-    EXPECT_EQ(reports[0], reports[1]);
-    EXPECT_EQ(bytes[0], bytes[1]);
-    ASSERT_EQ(reports[0].size(), files.size());
-    EXPECT_EQ(reports[0][4], dir.File("broken.png") + " " + std::to_string(TBatchFileResult::boFailed) + " ");
-    // The later input wins p3.jpg: the PNG, which comes after the GIF in the list.
-    EXPECT_EQ(Load(dir.File("jobs4/p3.jpg")).Width(), 50);
-    EXPECT_EQ(Load(dir.File("jobs4/p3.jpg")).Height(), 28); // 51 x 29 scaled; the GIF would give 167
-}
-
 // An output that is also a later input: only the list order gives the serial result.
 TEST(BatchConversion, OutputOverAnInputRunsInListOrder)
 {
@@ -184,20 +148,13 @@ TEST(BatchConversion, AStoppedRunReportsNoFurther)
 
 // ---- the window -------------------------------------------------------------------------------
 
-class BatchWindowTest : public ::testing::Test {
+class BatchWindowTest : public WindowFixture {
 protected:
+    std::string Home() const override { return temp_.File("Home"); }
     void SetUp() override
     {
-        saved_ = ProgramFolder();
-        SetProgramFolder(temp_.File("Home"));
-        fs::create_directories(temp_.File("Home"));
         fs::create_directories(temp_.File("photos"));
-        window_ = std::make_unique<TVistrelF>(&ui_);
-    }
-    void TearDown() override
-    {
-        window_.reset();
-        SetProgramFolder(saved_);
+        WindowFixture::SetUp();
     }
     // Shows the photos folder and selects the named entries.
     void Select(std::initializer_list<const char*> names)
@@ -209,11 +166,6 @@ protected:
         }
     }
     std::string Status() const { return window_->StatusPanel[0]->text().toStdString(); }
-
-    TTempDir temp_;
-    std::string saved_;
-    TScriptedUi ui_;
-    std::unique_ptr<TVistrelF> window_;
 };
 
 TEST_F(BatchWindowTest, SettingsWindowStartsWithItsValuesAndKeepsThemBetweenOpenings)

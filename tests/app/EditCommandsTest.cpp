@@ -6,7 +6,7 @@
 #include "platform/Errors.h"
 #include "platform/ProgramFolder.h"
 #include "platform/UiServices.h"
-#include "tests/common/TestFiles.h"
+#include "tests/app/WindowFixture.h"
 #include "tests/effects/FxTestImages.h"
 
 #include <QAction>
@@ -313,8 +313,7 @@ TEST_F(EditCommandsTest, CtrlReleaseResizesToThePointAndColourDepthsConvert)
 TEST(EditWindowTest, MenuEntriesAndMouseEventsReachTheCommands)
 {
     TTempDir home;
-    const std::string saved = ProgramFolder();
-    SetProgramFolder(home.Path());
+    TProgramFolderScope folder(home.Path());
     TScriptedUi ui;
     {
         TVistrelF window(&ui);
@@ -351,7 +350,6 @@ TEST(EditWindowTest, MenuEntriesAndMouseEventsReachTheCommands)
         EXPECT_EQ(doc.Picture.Width(), 50);
         EXPECT_EQ(doc.Picture.Height(), 45);
     }
-    SetProgramFolder(saved);
 }
 
 } // namespace

@@ -5,7 +5,7 @@
 #include "imaging/ImageIO.h"
 #include "platform/ProgramFolder.h"
 #include "platform/UiServices.h"
-#include "tests/common/TestFiles.h"
+#include "tests/app/WindowFixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -170,8 +170,7 @@ TEST_F(GifOptimizerTest, HalftoneWarnsOnDisplaysAboveEightBits)
 
 TEST_F(GifOptimizerTest, ToolsGifOptimizeHandsOverATrueColourWorkingImage)
 {
-    const std::string saved = ProgramFolder();
-    SetProgramFolder(dir_.Path());
+    TProgramFolderScope folder(dir_.Path());
     {
         TVistrelF main(&ui_);
         TBitmap picture = Photo(9, 7);
@@ -185,7 +184,6 @@ TEST_F(GifOptimizerTest, ToolsGifOptimizeHandsOverATrueColourWorkingImage)
         EXPECT_EQ(main.PainterReduceF->Bitmap(), main.Doc().Picture);
         EXPECT_TRUE(main.PainterReduceF->isVisible());
     }
-    SetProgramFolder(saved);
 }
 
 TEST_F(GifOptimizerTest, GifCommandGivesTheReductionOfEveryChoice)

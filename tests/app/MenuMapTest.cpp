@@ -2,7 +2,7 @@
 #include "app/VistrelF.h"
 #include "platform/ProgramFolder.h"
 #include "platform/UiServices.h"
-#include "tests/common/TestFiles.h"
+#include "tests/app/WindowFixture.h"
 
 #include <QAction>
 #include <QMenu>
@@ -16,24 +16,9 @@
 
 namespace {
 
-class MenuMapTest : public ::testing::Test {
+class MenuMapTest : public WindowFixture {
 protected:
-    void SetUp() override
-    {
-        saved_ = ProgramFolder();
-        SetProgramFolder(temp_.Path());
-        window_ = std::make_unique<TVistrelF>(&ui_);
-    }
-    void TearDown() override
-    {
-        window_.reset();
-        SetProgramFolder(saved_);
-    }
-    TTempDir temp_;
-    std::string saved_;
-    TScriptedUi ui_;
     TUiScope scope_{ui_};
-    std::unique_ptr<TVistrelF> window_;
 };
 
 // The caption without the key text a shared shortcut adds after a tab.

@@ -6,6 +6,7 @@
 #include "platform/UiServices.h"
 #include "script/VekScript.h"
 #include "tests/common/RunProgram.h"
+#include "tests/app/WindowFixture.h"
 #include "tests/common/TestFiles.h"
 #include "tests/effects/FxTestImages.h"
 
@@ -28,13 +29,7 @@ public:
 
 class ScriptHostTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        saved_ = ProgramFolder();
-        SetProgramFolder(dir_.Path());
-        doc_.Picture = GreyImage(60, 40, 128);
-    }
-    void TearDown() override { SetProgramFolder(saved_); }
+    void SetUp() override { doc_.Picture = GreyImage(60, 40, 128); }
 
     // Runs a script text; "" when it ran to its end, else the error's message.
     std::string Run(const std::string& text)
@@ -51,7 +46,7 @@ protected:
     std::string Quoted(const std::string& file) const { return "'" + dir_.File(file) + "'"; }
 
     TTempDir dir_;
-    std::string saved_;
+    TProgramFolderScope folder_{dir_.Path()};
     TScriptedUi ui_;
     TUiScope scope_{ui_};
     TQuietView view_;

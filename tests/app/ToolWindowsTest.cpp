@@ -9,6 +9,7 @@
 #include "platform/Scanner.h"
 #include "platform/ScreenCapture.h"
 #include "platform/UiServices.h"
+#include "tests/app/WindowFixture.h"
 #include "tests/common/SaneTestDevice.h"
 
 #include <QAction>
@@ -53,27 +54,11 @@ void WhenModal(std::function<void()> action)
     QTimer::singleShot(0, [action] { action(); });
 }
 
-class ToolWindowsTest : public ::testing::Test {
+class ToolWindowsTest : public WindowFixture {
 protected:
-    void SetUp() override
-    {
-        saved_ = ProgramFolder();
-        SetProgramFolder(temp_.File("Home"));
-        fs::create_directories(temp_.File("Home"));
-        window_ = std::make_unique<TVistrelF>(&ui_);
-    }
-    void TearDown() override
-    {
-        window_.reset();
-        SetProgramFolder(saved_);
-    }
+    std::string Home() const override { return temp_.File("Home"); }
     TVistrelDoc& Doc() { return window_->Doc(); }
     void Click(const char* entry) { window_->Action(entry)->trigger(); }
-
-    TTempDir temp_;
-    std::string saved_;
-    TScriptedUi ui_;
-    std::unique_ptr<TVistrelF> window_;
 };
 
 TEST_F(ToolWindowsTest, TheToolWindowsAreMadeHiddenWithTheMainWindow)
