@@ -1,6 +1,7 @@
 #include "imaging/ImageIO.h"
 #include "tests/common/RunProgram.h"
 #include "tests/common/TestFiles.h"
+#include "tests/common/TestPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +20,7 @@ TProgramRun Shell(const TTempDir& dir, const std::string& line, const std::strin
 
 void WritePicture(const std::string& fileName, int width, int height, int seed)
 {
-    TBitmap picture(width, height, pf24bit);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) picture.SetPixel(x, y, RGB(x * 3 + seed, y * 5 + seed, (x ^ y) + seed));
-    TImageFileSettings settings;
-    ASSERT_TRUE(SaveImageFile(fileName, picture, settings));
+    SavePicture(fileName, TestPicture(width, height, seed));
 }
 
 // Every file of a folder, name and bytes, in name order.
@@ -62,10 +59,7 @@ TEST(BatchCli, PrintsNamesInListOrderAndExitsOneWhenAFileFailed)
     EXPECT_EQ(run.code, 1) << run.err;
     EXPECT_EQ(run.out, "out/p0.png\nout/p4.png\nout/p4.png\nBatch completed\n");
     EXPECT_EQ(run.err.rfind("in/bad.png: ", 0), 0u) << run.err;
-    TBitmap p4;
-    TImageFileSettings settings;
-    LoadImageFile(dir.File("out/p4.png"), p4, settings);
-    EXPECT_EQ(p4.Height(), 25) << "the later of the two p4 files, 112 x 70, is kept";
+    EXPECT_EQ(LoadPicture(dir.File("out/p4.png")).Height(), 25) << "the later of the two p4 files, 112 x 70, is kept";
 
     const TProgramRun good = Shell(dir, "$V batch --height 20 --format gif --transparent --out out2/ in/p1.bmp");
     EXPECT_EQ(good.code, 0) << good.err;

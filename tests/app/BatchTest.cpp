@@ -8,6 +8,7 @@
 #include "platform/UiServices.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/common/TestFiles.h"
+#include "tests/common/TestPictures.h"
 #include "widgets/FileBrowserLists.h"
 
 #include <QButtonGroup>
@@ -27,19 +28,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TBitmap Picture(int width, int height, int seed = 0)
-{
-    TBitmap bitmap(width, height, pf24bit);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) bitmap.SetPixel(x, y, RGB(x * 5 + seed, y * 3, (x * y + seed) & 255));
-    return bitmap;
-}
-
 void WritePicture(const std::string& fileName, int width, int height, int seed = 0)
 {
-    TBitmap picture = Picture(width, height, seed);
-    TImageFileSettings settings;
-    ASSERT_TRUE(SaveImageFile(fileName, picture, settings));
+    SavePicture(fileName, TestPicture(width, height, seed));
 }
 
 TBatchSettings Settings(int keep, int side, int format, const std::string& dir)
@@ -57,14 +48,6 @@ std::pair<int, int> ResultSize(int width, int height, int keep, int side)
     int w = 0, h = 0;
     BatchResultSize(width, height, Settings(keep, side, 2, ""), w, h);
     return {w, h};
-}
-
-TBitmap Load(const std::string& fileName)
-{
-    TBitmap bitmap;
-    TImageFileSettings settings;
-    LoadImageFile(fileName, bitmap, settings);
-    return bitmap;
 }
 
 } // namespace
@@ -94,7 +77,7 @@ TEST(BatchConversion, OutputNamesDropFolderAndLastExtension)
 TEST(BatchConversion, ResultIsTheLanczosStretchOfTheSource)
 {
     TTempDir dir;
-    TBitmap source = Picture(97, 61);
+    TBitmap source = TestPicture(97, 61);
     source.SetPixelFormat(pf8bit);
     TImageFileSettings plain;
     ASSERT_TRUE(SaveImageFile(dir.File("in.bmp"), source, plain));
@@ -105,9 +88,9 @@ TEST(BatchConversion, ResultIsTheLanczosStretchOfTheSource)
     EXPECT_EQ(result.OutputName, dir.Path() + "/in.bmp");
 
     TBitmap expected(40, 25, pf24bit);
-    TBitmap reread = Load(dir.File("in.bmp"));
+    TBitmap reread = LoadPicture(dir.File("in.bmp"));
     TvekPaintFX().Stretch(reread, expected, 3.0f, Lanczos3Filter);
-    const TBitmap written = Load(result.OutputName);
+    const TBitmap written = LoadPicture(result.OutputName);
     ASSERT_EQ(written.Width(), 40);
     ASSERT_EQ(written.Height(), 25);
     for (int y = 0; y < 25; ++y)
@@ -124,8 +107,8 @@ TEST(BatchConversion, OutputOverAnInputRunsInListOrder)
     const std::vector<std::string> files = {dir.File("a.png"), dir.File("a.bmp"), dir.File("b.png")};
     RunBatch(files, Settings(0, 20, 0, dir.Path()), 3, [](std::size_t, const TBatchFileResult&) { return true; });
     // a.png wrote a.bmp at 20 x 10; reading that back gives 20 x 10 again, not the first 10 x 10.
-    EXPECT_EQ(Load(dir.File("a.bmp")).Height(), 10);
-    EXPECT_EQ(Load(dir.File("a.bmp")).Width(), 20);
+    EXPECT_EQ(LoadPicture(dir.File("a.bmp")).Height(), 10);
+    EXPECT_EQ(LoadPicture(dir.File("a.bmp")).Width(), 20);
 }
 
 TEST(BatchConversion, AStoppedRunReportsNoFurther)
@@ -262,9 +245,9 @@ TEST_F(BatchWindowTest, BatchNowConvertsTheSelectionAndGoesOnPastAnUnreadableFil
     EXPECT_EQ(window_->Doc().BatchFiles,
               (std::vector<std::string>{temp_.File("photos/a.png"), temp_.File("photos/b.bmp"),
                                         temp_.File("photos/c.gif"), temp_.File("photos/d.bmp")}));
-    EXPECT_EQ(Load(temp_.File("out/a.jpg")).Height(), 75);
-    EXPECT_EQ(Load(temp_.File("out/b.jpg")).Height(), 133);
-    EXPECT_EQ(Load(temp_.File("out/d.jpg")).Height(), 40);
+    EXPECT_EQ(LoadPicture(temp_.File("out/a.jpg")).Height(), 75);
+    EXPECT_EQ(LoadPicture(temp_.File("out/b.jpg")).Height(), 133);
+    EXPECT_EQ(LoadPicture(temp_.File("out/d.jpg")).Height(), 40);
     EXPECT_FALSE(fs::exists(temp_.File("out/c.jpg")));
 }
 

@@ -2,6 +2,7 @@
 #include "imaging/ImageIO.h"
 #include "tests/common/RunProgram.h"
 #include "tests/common/TestFiles.h"
+#include "tests/common/TestPictures.h"
 #include "tests/effects/FxTestImages.h"
 
 #include <gtest/gtest.h>
@@ -14,9 +15,8 @@ class CliFx : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        TImageFileSettings settings;
         picture_ = RandomImage(23, 17, 42);
-        ASSERT_TRUE(SaveImageFile(In(), picture_, settings));
+        SavePicture(In(), picture_);
     }
     std::string In() const { return dir_.File("in.bmp"); }
     std::string Out() const { return dir_.File("out.bmp"); }
@@ -26,13 +26,6 @@ protected:
         const QStringList words = Q(operation).split(' ', Qt::SkipEmptyParts);
         return RunVistrel(QStringList{"fx", Q(in.empty() ? In() : in), Q(Out())} + words).code;
     }
-    TBitmap LoadOut() const
-    {
-        TImageFileSettings settings;
-        TBitmap out;
-        LoadImageFile(Out(), out, settings);
-        return out;
-    }
     // Runs the operation through the command line and through the component on the same picture.
     void ExpectSameAs(const std::string& args, const std::function<void(TvekPaintFX&, TBitmap&)>& op)
     {
@@ -41,7 +34,7 @@ protected:
         TBitmap expect = picture_;
         TvekPaintFX fx;
         op(fx, expect);
-        EXPECT_EQ(LoadOut(), expect) << args;
+        EXPECT_EQ(LoadPicture(Out()), expect) << args;
     }
 
     TTempDir dir_;

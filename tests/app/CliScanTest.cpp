@@ -3,6 +3,8 @@
 #include "tests/common/RunProgram.h"
 #include "tests/common/SaneTestDevice.h"
 
+#include "tests/common/TestPictures.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -23,9 +25,7 @@ TEST(CliScan, SavesOneScanFromTheNamedOrFirstDevice)
     const QString png = Q(dir.File("scan.png"));
     TProgramRun run = Vistrel({"scan", png, "--device", "test:1"});
     ASSERT_EQ(run.code, 0) << run.err;
-    TBitmap image;
-    TImageFileSettings settings;
-    LoadImageFile(dir.File("scan.png"), image, settings);
+    const TBitmap image = LoadPicture(dir.File("scan.png"));
     EXPECT_EQ(image.Width(), 19);
     EXPECT_EQ(image.GetPixel(18, image.Height() - 1), clWhite);
 

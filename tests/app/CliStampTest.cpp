@@ -2,6 +2,7 @@
 #include "shapes/TvekShape.h"
 #include "tests/common/RunProgram.h"
 #include "tests/common/TestFiles.h"
+#include "tests/common/TestPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -11,21 +12,10 @@ class CliStamp : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        TBitmap picture(120, 90);
-        for (int y = 0; y < 90; ++y)
-            for (int x = 0; x < 120; ++x) picture.SetPixel(x, y, RGB(x * 2, y * 2, 100));
-        TImageFileSettings settings;
-        ASSERT_TRUE(SaveImageFile(In(), picture, settings));
+        SavePicture(In(), TestPicture(120, 90));
     }
     std::string In() const { return dir_.File("in.bmp"); }
     std::string Out() const { return dir_.File("out.bmp"); }
-    TBitmap Load(const std::string& file) const
-    {
-        TBitmap b;
-        TImageFileSettings settings;
-        LoadImageFile(file, b, settings);
-        return b;
-    }
     TProgramRun Stamp(const QStringList& properties) const
     {
         return RunVistrel(QStringList{"stamp", Q(In()), Q(Out())} + properties);
@@ -64,13 +54,13 @@ TEST_F(CliStamp, StampsTheShapeAtItsPlaceLikePaintTo)
     shape.SetFont(font);
     shape.SetUserVectorString("tri=0.5,0,1,1,0,1");
     shape.SetPolyLineMode(true);
-    TBitmap expected = Load(In());
+    TBitmap expected = LoadPicture(In());
     shape.PaintTo(expected.Canvas(), 10, 5, 1.0, 1.0);
 
-    const TBitmap stamped = Load(Out());
+    const TBitmap stamped = LoadPicture(Out());
     EXPECT_EQ(stamped, expected);
     EXPECT_EQ(stamped.GetPixel(10 + 32, 5), clRed); // the apex
-    EXPECT_EQ(stamped.GetPixel(5, 5), Load(In()).GetPixel(5, 5));
+    EXPECT_EQ(stamped.GetPixel(5, 5), LoadPicture(In()).GetPixel(5, 5));
 }
 
 TEST_F(CliStamp, WrongPropertiesAreUsageErrorsThatNameThem)

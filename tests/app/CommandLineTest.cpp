@@ -4,6 +4,7 @@
 #include "imaging/ImageIO.h"
 #include "tests/common/RunProgram.h"
 #include "tests/common/TestFiles.h"
+#include "tests/common/TestPictures.h"
 #include "tests/imaging/DispatchTestTools.h"
 
 #include <gtest/gtest.h>
@@ -70,9 +71,7 @@ TEST(CommandLine, HelpAndVersion)
 TEST(CommandLine, AnAnswerReadFromAPipeEndsThePromptLine)
 {
     TTempDir dir;
-    TBitmap picture(48, 48);
-    TImageFileSettings settings;
-    SaveImageFile(dir.File("big.bmp"), picture, settings);
+    SavePicture(dir.File("big.bmp"), TBitmap(48, 48));
     const TProgramRun run = RunVistrel({"convert", Q(dir.File("big.bmp")), Q(dir.File("small.ico"))}, "n\n");
     EXPECT_EQ(run.code, 1);
     EXPECT_EQ(run.err.substr(0, run.err.find('\n') + 1), "Icon must be 32x32. Resize now? [y/N] \n") << run.err;
@@ -89,18 +88,10 @@ TEST(CommandLine, AnUnreadableTiffIsOneLine)
     EXPECT_EQ(run.err, "<" + dir.File("bad.tif") + "> is not a valid TIFF file\n");
 }
 
-TBitmap Picture(int w, int h)
-{
-    TBitmap bmp(w, h, pf24bit);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) bmp.SetPixel(x, y, RGB(x * 7, y * 11, (x ^ y) * 5));
-    return bmp;
-}
-
 TEST(CommandLine, InfoPrintsWidthHeightAndBits)
 {
     TTempDir dir;
-    TBitmap bmp = Picture(37, 23);
+    TBitmap bmp = TestPicture(37, 23);
     for (auto [format, bits] : {std::pair{pf8bit, 8}, {pf15bit, 15}, {pf24bit, 24}, {pf1bit, 1}}) {
         TBitmap converted(bmp);
         converted.SetPixelFormat(format);
@@ -114,7 +105,7 @@ TEST(CommandLine, InfoPrintsWidthHeightAndBits)
 TEST(CommandLine, InfoWithNothingLoadedIsAnErrorWithoutASize)
 {
     TTempDir dir;
-    WriteImageFileBytes(dir.File("real.dat"), EncodeBmp(Picture(4, 4)));
+    WriteImageFileBytes(dir.File("real.dat"), EncodeBmp(TestPicture(4, 4)));
     for (const std::string& name : {dir.File("real.dat"), dir.File("missing.bmp"), dir.File("missing.xyz")}) {
         const TProgramRun run = RunVistrel({"info", Q(name)});
         EXPECT_EQ(run.code, 1) << name;
@@ -134,7 +125,7 @@ TEST(CommandLine, ConvertCarriesTheQualityAndChecksIt)
     REQUIRE_MAGICK();
     TTempDir dir;
     const QString source = Q(dir.File("s.bmp"));
-    WriteImageFileBytes(dir.File("s.bmp"), EncodeBmp(Picture(40, 30)));
+    WriteImageFileBytes(dir.File("s.bmp"), EncodeBmp(TestPicture(40, 30)));
     TProgramRun run = RunVistrel({"convert", source, Q(dir.File("d.jpg")), "--quality", "23"});
     ASSERT_EQ(run.code, 0) << run.err;
     EXPECT_EQ(Identify("%Q", dir.File("d.jpg")), "23");
@@ -151,7 +142,7 @@ TEST(CommandLine, ConvertCarriesTheQualityAndChecksIt)
 TEST(CommandLine, ConvertBetweenFormatsAndFailsWhenNothingLoads)
 {
     TTempDir dir;
-    const TBitmap source = Picture(21, 13);
+    const TBitmap source = TestPicture(21, 13);
     WriteImageFileBytes(dir.File("s.bmp"), EncodeBmp(source));
     TProgramRun run = RunVistrel({"convert", Q(dir.File("s.bmp")), Q(dir.File("d.gif"))});
     ASSERT_EQ(run.code, 0) << run.err;

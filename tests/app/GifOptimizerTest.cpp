@@ -13,6 +13,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 
+#include "tests/common/TestPictures.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -24,14 +26,6 @@ TBitmap Photo(int w, int h)
     TBitmap b(w, h, pf24bit);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) b.SetPixel(x, y, RGB((x * 37) % 256, (y * 53 + x) % 256, (x * y * 7) % 256));
-    return b;
-}
-
-TBitmap LoadFile(const std::string& name)
-{
-    TBitmap b;
-    TImageFileSettings settings;
-    LoadImageFile(name, b, settings);
     return b;
 }
 
@@ -106,7 +100,7 @@ TEST_F(GifOptimizerTest, ConvertShowsTheReductionAndItsSizeAndSetsTheSettingsFor
     settings.TransparentGif = false;
     TBitmap source(photo);
     ASSERT_TRUE(SaveImageFile(dir_.File("plain.gif"), source, settings));
-    const TBitmap plain = LoadFile(dir_.File("plain.gif"));
+    const TBitmap plain = LoadPicture(dir_.File("plain.gif"));
     for (int y = 0; y < 30; ++y)
         for (int x = 0; x < 40; ++x) ASSERT_EQ(plain.GetPixel(x, y), expected.GetPixel(x, y));
 }
@@ -138,7 +132,7 @@ TEST_F(GifOptimizerTest, GifSaveUsesTheLastConvertAndMakesTheBottomLeftTranspare
     const std::string bytes = ReadWholeFile(dir_.File("saved.gif"));
     const auto expected = EncodeOptimizedGif(photo, {pcWindowsGray4, dcStucki, 8, {}}, true);
     EXPECT_EQ(bytes, std::string(expected.begin(), expected.end()));
-    const TBitmap back = LoadFile(dir_.File("saved.gif"));
+    const TBitmap back = LoadPicture(dir_.File("saved.gif"));
     EXPECT_TRUE(back.Transparent());
     EXPECT_EQ(back.TransparentColor(), back.GetPixel(0, 12));
 
@@ -189,9 +183,7 @@ TEST_F(GifOptimizerTest, ToolsGifOptimizeHandsOverATrueColourWorkingImage)
 TEST_F(GifOptimizerTest, GifCommandGivesTheReductionOfEveryChoice)
 {
     const TBitmap photo = Photo(17, 11);
-    TImageFileSettings settings;
-    TBitmap source(photo);
-    ASSERT_TRUE(SaveImageFile(dir_.File("src.bmp"), source, settings));
+    SavePicture(dir_.File("src.bmp"), photo);
     const std::pair<const char*, TPaletteChoice> palettes[] = {
         {"pcWindows20", pcWindows20},   {"pcHalftone256", pcHalftone256}, {"pcWindowsGray4", pcWindowsGray4},
         {"pcMonochrome", pcMonochrome}, {"pcGray256", pcGray256},         {"pcNetscape216", pcNetscape216},
@@ -207,7 +199,7 @@ TEST_F(GifOptimizerTest, GifCommandGivesTheReductionOfEveryChoice)
                                   dName, "--bits", "4"}),
                       0);
             const TBitmap reduced = ReduceBitmapColors(photo, palette, dither, {}, 4);
-            const TBitmap back = LoadFile(dir_.File("out.gif"));
+            const TBitmap back = LoadPicture(dir_.File("out.gif"));
             ASSERT_GE(back.Palette().size(), reduced.Palette().size());
             EXPECT_TRUE(std::equal(reduced.Palette().begin(), reduced.Palette().end(), back.Palette().begin()));
             for (int y = 0; y < 11; ++y)

@@ -2,6 +2,7 @@
 #include "imaging/ImageIO.h"
 #include "tests/common/RunProgram.h"
 #include "tests/common/TestFiles.h"
+#include "tests/common/TestPictures.h"
 #include "tests/effects/FxTestImages.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +19,9 @@ protected:
     void SetUp() override
     {
         fs::create_directories(dir_.File("pics"));
-        TImageFileSettings settings;
         const char* names[] = {"pics/a.png", "pics/b.jpg", "pics/c.bmp"};
-        for (int i = 0; i < 3; ++i) {
-            TBitmap picture = RandomImage(40 + 20 * i, 30, 20 + i);
-            ASSERT_TRUE(SaveImageFile(dir_.File(names[i]), picture, settings));
-        }
-        TBitmap picture = RandomImage(40, 30, 7);
-        ASSERT_TRUE(SaveImageFile(dir_.File("in.png"), picture, settings));
+        for (int i = 0; i < 3; ++i) SavePicture(dir_.File(names[i]), RandomImage(40 + 20 * i, 30, 20 + i));
+        SavePicture(dir_.File("in.png"), RandomImage(40, 30, 7));
     }
 
     // Runs a sample from the program's "scripts" folder in the test folder; returns standard output.
@@ -37,13 +33,7 @@ protected:
         return run.out;
     }
     static std::string ScriptsFolder() { return (fs::path(VISTREL_BINARY).parent_path() / "scripts").string() + "/"; }
-    TBitmap Load(const std::string& name) const
-    {
-        TBitmap image;
-        TImageFileSettings settings;
-        LoadImageFile(dir_.File(name), image, settings);
-        return image;
-    }
+    TBitmap Load(const std::string& name) const { return LoadPicture(dir_.File(name)); }
     static int Occurrences(const std::string& text, const std::string& part)
     {
         int n = 0;

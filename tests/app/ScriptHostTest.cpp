@@ -8,6 +8,7 @@
 #include "tests/common/RunProgram.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/common/TestFiles.h"
+#include "tests/common/TestPictures.h"
 #include "tests/effects/FxTestImages.h"
 
 #include <gtest/gtest.h>
@@ -252,9 +253,7 @@ TEST_F(ScriptHostTest, WordsTheHostDoesNotKnowStayUnhandled)
 TEST(CliRunImageTest, TheImageIsTheWorkingImage)
 {
     TTempDir dir;
-    TBitmap picture = GreyImage(40, 20, 200);
-    TImageFileSettings settings;
-    ASSERT_TRUE(SaveImageFile(dir.File("in.png"), picture, settings));
+    SavePicture(dir.File("in.png"), GreyImage(40, 20, 200));
     WriteWholeFile(dir.File("a.vek"), "0 >pencolor.set 0 0 10 0 >line.set 20 >resizewidth.set\n"
                                       "'out.png' >save.set >width.get >height.get +\n");
     WriteWholeFile(dir.File("broken.png"), "not a picture");
@@ -265,8 +264,7 @@ TEST(CliRunImageTest, TheImageIsTheWorkingImage)
     };
     ASSERT_EQ(run({"a.vek", "in.png"}), 0) << last.err;
     EXPECT_EQ(last.out, "30\n");
-    TBitmap out;
-    LoadImageFile(dir.File("out.png"), out, settings);
+    const TBitmap out = LoadPicture(dir.File("out.png"));
     EXPECT_EQ(out.Width(), 20);
     EXPECT_EQ(out.Height(), 10);
 

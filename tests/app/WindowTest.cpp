@@ -5,6 +5,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/UiServices.h"
 #include "tests/common/TestFiles.h"
+#include "tests/common/TestPictures.h"
 #include "widgets/FileBrowserLists.h"
 #include "widgets/TvekDirectories.h"
 
@@ -36,9 +37,7 @@ bool Contains(const std::vector<std::string>& lines, const std::string& line)
 
 void WriteBmp(const std::string& fileName, int width, int height, TPixelFormat format = pf24bit)
 {
-    TBitmap picture(width, height, format);
-    TImageFileSettings settings;
-    ASSERT_TRUE(SaveImageFile(fileName, picture, settings));
+    SavePicture(fileName, TBitmap(width, height, format));
 }
 
 class WindowTest : public ::testing::Test {

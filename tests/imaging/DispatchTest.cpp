@@ -19,8 +19,6 @@ TBitmap Sample(TPixelFormat format = pf24bit)
     return bmp;
 }
 
-std::string Head(const std::string& file, std::size_t n) { return ReadWholeFile(file).substr(0, n); }
-
 TEST(DispatchTest, ExtensionIsTheUpperCasedTextFromTheLastDot)
 {
     EXPECT_EQ(FileExtension("a/b.c/photo.jpeg"), ".JPEG");
@@ -32,39 +30,16 @@ TEST(DispatchTest, ExtensionIsTheUpperCasedTextFromTheLastDot)
     EXPECT_EQ(FileExtension("trailing."), ".");
 }
 
-TEST(DispatchTest, JpegExtensionInAnyCaseWritesAndReadsAJpeg)
+// Which extension reaches which codec is the codec table's test; here what the dispatch adds.
+TEST(DispatchTest, GifsAreWrittenTransparentAtStart)
 {
     TTempDir dir;
     TImageFileSettings settings;
-    TBitmap source = Sample();
-    for (const char* name : {"a.jpeg", "b.JPEG", "c.JpEg", "d.jpg", "e.JPG"}) {
-        const std::string file = dir.File(name);
-        EXPECT_TRUE(SaveImageFile(file, source, settings));
-        EXPECT_EQ(Head(file, 3), "\xFF\xD8\xFF") << name;
-        TBitmap loaded;
-        LoadImageFile(file, loaded, settings);
-        EXPECT_EQ(loaded.Width(), 9) << name;
-        EXPECT_EQ(loaded.PixelFormat(), pf24bit);
-    }
-}
-
-TEST(DispatchTest, EachWriterIsChosenByExtension)
-{
-    TTempDir dir;
-    TImageFileSettings settings;
-    TBitmap source = Sample(pf8bit);
-    ASSERT_TRUE(SaveImageFile(dir.File("x.Bmp"), source, settings));
-    EXPECT_EQ(Head(dir.File("x.Bmp"), 2), "BM");
+    TBitmap source = Sample(pf8bit), loaded;
     ASSERT_TRUE(SaveImageFile(dir.File("x.gif"), source, settings));
-    EXPECT_EQ(Head(dir.File("x.gif"), 6), "GIF89a");
-
-    // Each loads back through its reader, keeping the bitmap's format where the file can.
-    TBitmap loaded;
-    LoadImageFile(dir.File("x.Bmp"), loaded, settings);
-    EXPECT_TRUE(loaded == source);
     LoadImageFile(dir.File("x.gif"), loaded, settings);
     EXPECT_EQ(BitmapRgb(loaded), BitmapRgb(source));
-    EXPECT_TRUE(loaded.Transparent()) << "Transparent GIF is on at start";
+    EXPECT_TRUE(loaded.Transparent());
 }
 
 TEST(DispatchTest, UnknownExtensionsLoadAndWriteNothing)
@@ -127,7 +102,8 @@ TEST(DispatchTest, TakingAnImageCopiesEverything)
     EXPECT_FALSE(target.Transparent());
 }
 
-TEST(DispatchTest, WritingOverWhatIsNoWritableFileRaisesTheFileError)
+// A folder where the file should be, or a folder that is missing.
+TEST(DispatchTest, WritingWhereNoFileCanBeRaisesTheFileError)
 {
     TTempDir dir;
     TImageFileSettings settings;
@@ -137,13 +113,6 @@ TEST(DispatchTest, WritingOverWhatIsNoWritableFileRaisesTheFileError)
         EXPECT_THROW(SaveImageFile(dir.File(name), source, settings), EvekFileError) << name;
         EXPECT_TRUE(std::filesystem::is_directory(dir.File(name)));
     }
-}
-
-TEST(DispatchTest, WritingIntoAMissingFolderRaisesTheFileError)
-{
-    TTempDir dir;
-    TImageFileSettings settings;
-    TBitmap source = Sample();
     for (const char* name : {"no/such.bmp", "no/such.jpg", "no/such.gif"})
         EXPECT_THROW(SaveImageFile(dir.File(name), source, settings), EvekFileError) << name;
 }

@@ -80,13 +80,3 @@ TEST(BitmapTest, SetSizeKeepsPixelsThatStillFit)
     EXPECT_EQ(bmp.GetPixel(1, 1), clYellow);
     EXPECT_EQ(bmp.GetPixel(2, 2), clBlack);
 }
-
-TEST(BitmapTest, HalftonePaletteHoldsStaticColoursCubeAndGreys)
-{
-    const auto& p = HalftonePalette256();
-    ASSERT_EQ(p.size(), 256u);
-    EXPECT_EQ(QuadToColor(p[0]), clBlack);
-    EXPECT_EQ(QuadToColor(p[255]), clWhite);
-    EXPECT_EQ(QuadToColor(p[8]), clMoneyGreen);
-    EXPECT_EQ(QuadToColor(p[246]), clCream);
-}

@@ -373,11 +373,16 @@ TEST_F(ShapeControllerTest, ShiftClicksSelectUngroupedShapesAloneAndGroupsWhole)
     TvekShape& other = host_.Add(90, 0, 20, 20, "Cars");
     std::vector<TvekShape*> reported;
     controller_.onShapeSelected = [&](TvekShapeController&, TvekShape& s) { reported.push_back(&s); };
+    int presses = 0;
+    lone.OnMouseDown = [&](TvekShape&, TMouseButton, TShiftState, int, int) { ++presses; };
 
     ShapeHost::ShiftClick(lone);
     EXPECT_TRUE(lone.Selected());
     EXPECT_FALSE(lone.Dragging()) << "a shift-click starts no drag";
+    lone.MouseDown(mbRight, ssRight, 5, 5);
+    EXPECT_FALSE(lone.Dragging()) << "nor does the right button";
     ShapeHost::ShiftClick(lone);
+    EXPECT_EQ(presses, 3) << "the host hears every press";
     EXPECT_FALSE(lone.Selected());
     EXPECT_TRUE(controller_.Selection().empty());
     EXPECT_EQ(reported, (std::vector<TvekShape*>{&lone, &lone}));
@@ -520,12 +525,25 @@ TEST_F(ControlledMouseTest, MovesAndSizesSnapToTheGrid)
     EXPECT_EQ(s.CaptionX(), 20);
     EXPECT_EQ(s.CaptionY(), 30);
 
-    // Not in charge: the shape's own mode, no grid.
+    // Not in charge: the shape's own mode, no grid; the grab point stays under the pointer.
     controller_.MouseModeController = false;
     s.SetMouseMode(mmMoveObject);
     s.SetBounds(30, 40, 65, 65);
     Drag(s, 5, 5, 12, 5);
     EXPECT_EQ(s.Left(), 37);
+    s.MouseMove(0, 40, 40);
+    EXPECT_EQ(s.Left(), 37) << "after the release nothing moves";
+    s.SetMouseMode(mmSizeObject);
+    Drag(s, 60, 60, 78, 60);
+    EXPECT_EQ(s.Width(), 83);
+    EXPECT_EQ(s.Height(), 65);
+    s.SetMouseMode(mmMoveText);
+    Drag(s, 0, 0, 13, 27);
+    EXPECT_EQ(s.CaptionX(), 13);
+    EXPECT_EQ(s.CaptionY(), 27);
+    s.SetActiveMouse(false);
+    Drag(s, 0, 0, 1, 1);
+    EXPECT_EQ(s.CaptionX(), 13) << "without ActiveMouse the mouse changes nothing";
 }
 
 TEST_F(ControlledMouseTest, RotatingTurnsTheCaptionTowardsThePointer)
