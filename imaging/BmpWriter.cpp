@@ -47,7 +47,6 @@ std::vector<std::uint8_t> EncodeBmp(const TBitmap& source)
         out.PutBytes(entry, 4);
     }
     // Our rows have the stored layout already; only their order is reversed.
-    std::uint8_t* dst = out.Grow(imageBytes);
-    for (int y = source.Height() - 1; y >= 0; --y, dst += rowBytes) std::memcpy(dst, source.ScanLine(y), rowBytes);
+    for (int y = source.Height() - 1; y >= 0; --y) out.PutBytes(source.ScanLine(y), rowBytes);
     return out.Take();
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/LargeBuffers.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -91,7 +93,12 @@ class TByteWriter {
 public:
     explicit TByteWriter(TByteOrder order = TByteOrder::LittleEndian) : order_(order) {}
 
-    void Reserve(std::size_t n) { bytes_.reserve(n); }
+    void Reserve(std::size_t n)
+    {
+        if (n <= bytes_.capacity()) return;
+        bytes_.reserve(n);
+        AdviseHugePages(bytes_.data(), bytes_.capacity());
+    }
     std::size_t Position() const { return bytes_.size(); }
 
     void Put8(std::uint32_t v) { bytes_.push_back(static_cast<std::uint8_t>(v)); }
@@ -113,12 +120,6 @@ public:
         bytes_.insert(bytes_.end(), p, p + n);
     }
     void PutText(const std::string& text) { PutBytes(text.data(), text.size()); }
-    // n bytes to be filled in place; returns where they start.
-    std::uint8_t* Grow(std::size_t n)
-    {
-        bytes_.resize(bytes_.size() + n);
-        return bytes_.data() + bytes_.size() - n;
-    }
     void Patch32(std::size_t at, std::uint32_t v) { Store32(bytes_.data() + at, v); }
 
     const std::vector<std::uint8_t>& Bytes() const { return bytes_; }

@@ -1,6 +1,7 @@
 #include "imaging/ImageFiles.h"
 
 #include "platform/Errors.h"
+#include "platform/LargeBuffers.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -28,7 +29,9 @@ std::vector<std::uint8_t> ReadImageFileBytes(const std::string& fileName)
         close(fd);
         RaiseFileError("Cannot read file", fileName, error);
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(info.st_size));
+    std::vector<std::uint8_t> bytes;
+    ClearAndReserve(bytes, static_cast<std::size_t>(info.st_size));
+    bytes.resize(static_cast<std::size_t>(info.st_size));
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);

@@ -22,12 +22,11 @@ void DecodePng(const std::uint8_t* data, std::size_t size, TBitmap& target, std:
 TImageBytes EncodePng(const TBitmap& source, const std::string& text)
 {
     TPNGImage png;
-    png.Assign(source);
     if (!text.empty()) {
         auto& chunk = png.Chunks().Add<TChunkZTXT>();
         chunk.SetKeyword(kTextKeyword);
         chunk.SetText(text);
         png.Chunks().Move(chunk, png.Chunks().IndexOfClass<TChunkIEND>());
     }
-    return png.SaveToMemory();
+    return png.SaveToMemory(source);
 }

@@ -40,6 +40,9 @@ public:
     // The bytes of the PNG file. Saving completes the chunk list (header, palette, transparency,
     // data, end) and rewrites the header, palette, transparency and data chunks from the bitmap.
     std::vector<std::uint8_t> SaveToMemory();
+    // The same for another bitmap in place of this image's own: what assigning it first and saving
+    // would give, without the copy.
+    std::vector<std::uint8_t> SaveToMemory(const TBitmap& source);
 
     // The text a load gives the Png menu: the first tEXt's text, then, after a line break, the
     // first zTXt's text.

@@ -3,6 +3,7 @@
 #include "imaging/PngImage.h"
 
 #include "platform/Errors.h"
+#include "platform/LargeBuffers.h"
 
 #include <algorithm>
 #include <climits>
@@ -102,43 +103,43 @@ inline void PutIndex(std::uint8_t* row, std::uint32_t x, unsigned v, int bits)
     }
 }
 
-// The left neighbour lies BPP bytes back; a constant lets the compiler keep it in registers.
+// Undoes the filter of one row in place; prev is the row above, already unfiltered. The left
+// neighbour lies BPP bytes back; a constant lets the compiler keep it in registers.
 template <std::size_t BPP>
-void UnfilterRow(int type, const std::uint8_t* src, const std::uint8_t* prev, std::uint8_t* dst, std::size_t n)
+void UnfilterRow(int type, std::uint8_t* row, const std::uint8_t* prev, std::size_t n)
 {
     const std::size_t lead = std::min(BPP, n);
     switch (type) {
-    case pngNone: std::memcpy(dst, src, n); break;
+    case pngNone: break;
     case pngSub:
-        std::memcpy(dst, src, lead);
-        for (std::size_t i = BPP; i < n; ++i) dst[i] = static_cast<std::uint8_t>(src[i] + dst[i - BPP]);
+        for (std::size_t i = BPP; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + row[i - BPP]);
         break;
     case pngUp:
-        for (std::size_t i = 0; i < n; ++i) dst[i] = static_cast<std::uint8_t>(src[i] + prev[i]);
+        for (std::size_t i = 0; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + prev[i]);
         break;
     case pngAverage:
-        for (std::size_t i = 0; i < lead; ++i) dst[i] = static_cast<std::uint8_t>(src[i] + (prev[i] >> 1));
+        for (std::size_t i = 0; i < lead; ++i) row[i] = static_cast<std::uint8_t>(row[i] + (prev[i] >> 1));
         for (std::size_t i = BPP; i < n; ++i)
-            dst[i] = static_cast<std::uint8_t>(src[i] + ((dst[i - BPP] + prev[i]) >> 1));
+            row[i] = static_cast<std::uint8_t>(row[i] + ((row[i - BPP] + prev[i]) >> 1));
         break;
     case pngPaeth:
-        for (std::size_t i = 0; i < lead; ++i) dst[i] = static_cast<std::uint8_t>(src[i] + prev[i]);
+        for (std::size_t i = 0; i < lead; ++i) row[i] = static_cast<std::uint8_t>(row[i] + prev[i]);
         for (std::size_t i = BPP; i < n; ++i)
-            dst[i] = static_cast<std::uint8_t>(src[i] + PaethPredictor(dst[i - BPP], prev[i], prev[i - BPP]));
+            row[i] = static_cast<std::uint8_t>(row[i] + PaethPredictor(row[i - BPP], prev[i], prev[i - BPP]));
         break;
     default: throw EvekImageError(kUnknownFilter);
     }
 }
 
-void Unfilter(int type, const std::uint8_t* src, const std::uint8_t* prev, std::uint8_t* dst, std::size_t n, std::size_t bpp)
+void Unfilter(int type, std::uint8_t* row, const std::uint8_t* prev, std::size_t n, std::size_t bpp)
 {
     switch (bpp) {
-    case 1: UnfilterRow<1>(type, src, prev, dst, n); break;
-    case 2: UnfilterRow<2>(type, src, prev, dst, n); break;
-    case 3: UnfilterRow<3>(type, src, prev, dst, n); break;
-    case 4: UnfilterRow<4>(type, src, prev, dst, n); break;
-    case 6: UnfilterRow<6>(type, src, prev, dst, n); break;
-    default: UnfilterRow<8>(type, src, prev, dst, n); break;
+    case 1: UnfilterRow<1>(type, row, prev, n); break;
+    case 2: UnfilterRow<2>(type, row, prev, n); break;
+    case 3: UnfilterRow<3>(type, row, prev, n); break;
+    case 4: UnfilterRow<4>(type, row, prev, n); break;
+    case 6: UnfilterRow<6>(type, row, prev, n); break;
+    default: UnfilterRow<8>(type, row, prev, n); break;
     }
 }
 
@@ -164,12 +165,12 @@ bool EndsEarly(const std::vector<std::uint8_t>& data)
 // The image data of the whole file, inflated in one call into exactly the size the header fixes:
 // data that gives fewer rows is incomplete, and data that runs on past them or is damaged is
 // corrupt.
-std::vector<std::uint8_t> InflateImageData(const std::vector<std::uint8_t>& data, std::uint64_t total)
+TRawBytes InflateImageData(const std::vector<std::uint8_t>& data, std::uint64_t total)
 {
     std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)> inflater(
         libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
     if (!inflater || total > SIZE_MAX) throw EvekImageError("Not enough memory to read the PNG image.");
-    std::vector<std::uint8_t> rows(static_cast<std::size_t>(total));
+    TRawBytes rows(static_cast<std::size_t>(total));
     switch (libdeflate_zlib_decompress(inflater.get(), data.data(), data.size(), rows.data(), rows.size(), nullptr)) {
     case LIBDEFLATE_SUCCESS: return rows;
     case LIBDEFLATE_SHORT_OUTPUT: throw EvekImageError(kIncomplete);
@@ -352,24 +353,24 @@ void TChunkIDAT::ApplyToImage(TPngReadState& state) const
     }
     if (state.GammaOn) ApplyGammaToPalette(palette, state.Gamma);
 
-    const std::vector<std::uint8_t> rows = InflateImageData(Data(), total);
-    const std::uint8_t* raw = rows.data();
+    TRawBytes rows = InflateImageData(Data(), total);
+    std::uint8_t* raw = rows.data();
     TBitmap bmp(static_cast<int>(h.Width), static_cast<int>(h.Height), format);
     bmp.SetPalette(palette);
-    std::vector<std::uint8_t> lines(2 * (longestRow + bpp));
+    // The rows are unfiltered where they were inflated; the first row of a pass has zeros above.
+    const std::vector<std::uint8_t> zeros(longestRow, 0);
     for (int p = 0; p < passCount; ++p) {
         const TPass& pass = passes[p];
         std::uint32_t cols = pass.Columns(h.Width), passRows = pass.Rows(h.Height);
         if (cols == 0 || passRows == 0) continue;
         std::size_t rowBytes = static_cast<std::size_t>((std::uint64_t(cols) * bitsPerPixel + 7) / 8);
-        std::uint8_t* cur = lines.data();
-        std::uint8_t* prev = lines.data() + longestRow + bpp;
-        std::memset(prev, 0, rowBytes);
+        const std::uint8_t* prev = zeros.data();
         for (std::uint32_t r = 0; r < passRows; ++r) {
-            Unfilter(raw[0], raw + 1, prev, cur, rowBytes, bpp);
+            std::uint8_t* row = raw + 1;
+            Unfilter(raw[0], row, prev, rowBytes, bpp);
+            StoreRow(bmp, kind, depth, row, static_cast<int>(pass.Y0 + r * pass.Dy), pass.X0, pass.Dx, cols);
+            prev = row;
             raw += rowBytes + 1;
-            StoreRow(bmp, kind, depth, cur, static_cast<int>(pass.Y0 + r * pass.Dy), pass.X0, pass.Dx, cols);
-            std::swap(cur, prev);
         }
     }
 
@@ -399,7 +400,23 @@ void TPNGImage::LoadFromMemory(const std::uint8_t* p, std::size_t n)
     TByteReader in(p, n, "PNG", TByteOrder::BigEndian, kTruncated);
     in.Seek(8);
     TChunk* firstData = nullptr;
+    // The image data of every IDAT chunk is gathered into the first; room for all of it is taken
+    // at once rather than grown chunk by chunk.
+    auto reserveImageData = [&](TChunk& chunk, std::size_t from) {
+        std::size_t total = 0;
+        TByteReader ahead(p, n, "PNG", TByteOrder::BigEndian);
+        ahead.Seek(from);
+        while (ahead.Remaining() >= 12) {
+            const std::uint32_t length = ahead.U32();
+            const std::string_view type(reinterpret_cast<const char*>(ahead.Bytes(4)), 4);
+            if (type == TChunkIEND::Name || length > ahead.Remaining() - 4) break;
+            if (type == TChunkIDAT::Name) total += length;
+            ahead.Skip(std::size_t(length) + 4);
+        }
+        ClearAndReserve(chunk.Data(), total);
+    };
     while (in.Remaining() > 0) {
+        const std::size_t chunkStart = in.Position();
         const std::uint32_t length = in.U32();
         const std::string_view type(reinterpret_cast<const char*>(in.Bytes(4)), 4);
         if (length > 0x7FFFFFFFu) throw EvekImageError(kChunkTooLong);
@@ -411,8 +428,11 @@ void TPNGImage::LoadFromMemory(const std::uint8_t* p, std::size_t n)
             continue;
         }
         TChunk& chunk = chunks_.Add(type);
+        if (type == TChunkIDAT::Name) {
+            firstData = &chunk;
+            reserveImageData(chunk, chunkStart);
+        }
         chunk.Data().assign(data, data + length);
-        if (type == TChunkIDAT::Name) firstData = &chunk;
         if (type == TChunkIEND::Name) break;
     }
     if (chunks_.Count() == 0 || chunks_.Item(0).Type() != TChunkIHDR::Name) throw EvekImageError(kNoHeaderFirst);

@@ -3,6 +3,7 @@
 #include "imaging/PngImage.h"
 
 #include "platform/Errors.h"
+#include "platform/LargeBuffers.h"
 
 #include <algorithm>
 #include <cstring>
@@ -15,38 +16,38 @@ const std::uint8_t kSignature[8] = {137, 80, 78, 71, 13, 10, 26, 10};
 
 bool IsIndexed(TPixelFormat f) { return f == pf1bit || f == pf4bit || f == pf8bit; }
 
-// The number of positions whose byte equals each of the four bytes before it: long runs of one
-// byte are what deflate packs best.
+// The number of positions from 4 on whose byte equals each of the four bytes before it: long runs
+// of one byte are what deflate packs best. Written without a running count so that the compiler
+// can compare many positions at once.
 std::size_t RunScore(const std::uint8_t* f, std::size_t n)
 {
-    std::size_t score = 0, run = 1;
-    for (std::size_t i = 1; i < n; ++i) {
-        run = f[i] == f[i - 1] ? run + 1 : 1;
-        score += run >= 5;
-    }
+    std::size_t score = 0;
+    for (std::size_t i = 4; i < n; ++i)
+        score += (f[i] == f[i - 1]) & (f[i - 1] == f[i - 2]) & (f[i - 2] == f[i - 3]) & (f[i - 3] == f[i - 4]);
     return score;
 }
 
-void FilterRow(int type, const std::uint8_t* raw, const std::uint8_t* prev, std::uint8_t* out, std::size_t n, std::size_t bpp)
+// Filters one row. raw and prev have bpp zero bytes in front of them, so the first pixel's left
+// neighbours read as 0 without a case of their own; the encoder knows every neighbour beforehand,
+// so each loop has no dependence from one byte to the next.
+void FilterRow(int type, const std::uint8_t* raw, const std::uint8_t* prev, std::uint8_t* out, std::size_t n,
+               std::size_t bpp)
 {
-    const std::size_t lead = std::min(bpp, n);
+    const std::uint8_t* left = raw - bpp;
+    const std::uint8_t* upLeft = prev - bpp;
     switch (type) {
     case pngSub:
-        std::memcpy(out, raw, lead);
-        for (std::size_t i = bpp; i < n; ++i) out[i] = static_cast<std::uint8_t>(raw[i] - raw[i - bpp]);
+        for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(raw[i] - left[i]);
         break;
     case pngUp:
         for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(raw[i] - prev[i]);
         break;
     case pngAverage:
-        for (std::size_t i = 0; i < lead; ++i) out[i] = static_cast<std::uint8_t>(raw[i] - (prev[i] >> 1));
-        for (std::size_t i = bpp; i < n; ++i)
-            out[i] = static_cast<std::uint8_t>(raw[i] - ((raw[i - bpp] + prev[i]) >> 1));
+        for (std::size_t i = 0; i < n; ++i) out[i] = static_cast<std::uint8_t>(raw[i] - ((left[i] + prev[i]) >> 1));
         break;
     case pngPaeth:
-        for (std::size_t i = 0; i < lead; ++i) out[i] = static_cast<std::uint8_t>(raw[i] - prev[i]);
-        for (std::size_t i = bpp; i < n; ++i)
-            out[i] = static_cast<std::uint8_t>(raw[i] - PaethPredictor(raw[i - bpp], prev[i], prev[i - bpp]));
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = static_cast<std::uint8_t>(raw[i] - PaethPredictor(left[i], prev[i], upLeft[i]));
         break;
     default: std::memcpy(out, raw, n); break;
     }
@@ -85,16 +86,17 @@ void RawRow(const TBitmap& bmp, int y, std::uint8_t* raw, std::size_t rowBytes,
 constexpr int kDeflateLevel = 6;
 
 // The filtered rows of the whole image as one zlib stream, compressed in one call.
-std::vector<std::uint8_t> DeflateImageData(const std::vector<std::uint8_t>& rows)
+void DeflateImageData(const std::uint8_t* rows, std::size_t size, std::vector<std::uint8_t>& out)
 {
     std::unique_ptr<libdeflate_compressor, void (*)(libdeflate_compressor*)> deflater(
         libdeflate_alloc_compressor(kDeflateLevel), libdeflate_free_compressor);
     if (!deflater) throw EvekImageError("Not enough memory to write the PNG image.");
-    std::vector<std::uint8_t> out(libdeflate_zlib_compress_bound(deflater.get(), rows.size()));
-    const std::size_t size = libdeflate_zlib_compress(deflater.get(), rows.data(), rows.size(), out.data(), out.size());
-    if (size == 0) throw EvekImageError("The PNG image data could not be compressed.");
-    out.resize(size);
-    return out;
+    const std::size_t bound = libdeflate_zlib_compress_bound(deflater.get(), size);
+    ClearAndReserve(out, bound);
+    out.resize(bound);
+    const std::size_t packed = libdeflate_zlib_compress(deflater.get(), rows, size, out.data(), out.size());
+    if (packed == 0) throw EvekImageError("The PNG image data could not be compressed.");
+    out.resize(packed);
 }
 
 std::uint8_t Inverse(const TPngWriteState& s, std::uint8_t v) { return s.InverseGamma ? (*s.InverseGamma)[v] : v; }
@@ -147,34 +149,36 @@ void TChunkIDAT::PrepareToSave(const TPngWriteState& s)
     const std::size_t rowBytes =
         indexed ? (std::size_t(bmp.Width()) * bmp.BitsPerPixel() + 7) / 8 : std::size_t(bmp.Width()) * 3;
     const std::size_t bpp = indexed ? 1 : 3;
+    const std::size_t stride = rowBytes + 1; // the filter byte, then the row
 
-    // Each buffer keeps its filter byte in front of the row, so the chosen one goes out as it is.
-    std::vector<std::uint8_t> buffers(7 * (rowBytes + 1), 0);
-    auto buffer = [&](int i) { return buffers.data() + std::size_t(i) * (rowBytes + 1); };
-    std::uint8_t* cur = buffer(5);  // filter None: the raw row
-    std::uint8_t* prev = buffer(6); // the raw row above, zeros before the first
-    for (int f = pngSub; f <= pngPaeth; ++f) buffer(f)[0] = static_cast<std::uint8_t>(f);
+    // The raw row and the one above it, each behind bpp zeros (left of the first pixel); the row
+    // above is all zeros for the first row. Then one row for each filter but None.
+    std::vector<std::uint8_t> scratch(2 * (bpp + rowBytes) + 4 * rowBytes, 0);
+    std::uint8_t* cur = scratch.data() + bpp;
+    std::uint8_t* prev = cur + rowBytes + bpp;
+    auto filtered = [&](int f) { return scratch.data() + 2 * (bpp + rowBytes) + std::size_t(f - 1) * rowBytes; };
 
-    std::vector<std::uint8_t> filteredRows;
-    filteredRows.reserve((rowBytes + 1) * static_cast<std::size_t>(bmp.Height()));
-    for (int y = 0; y < bmp.Height(); ++y) {
-        RawRow(bmp, y, cur + 1, rowBytes, s.InverseGamma);
-        std::uint8_t* best = cur;
-        std::size_t bestScore = RunScore(cur + 1, rowBytes);
+    const std::size_t height = static_cast<std::size_t>(bmp.Height());
+    TRawBytes rows(stride * height);
+    for (std::size_t y = 0; y < height; ++y) {
+        RawRow(bmp, static_cast<int>(y), cur, rowBytes, s.InverseGamma);
+        int best = pngNone;
+        std::size_t bestScore = RunScore(cur, rowBytes);
         // Ties go to the earlier filter, so a later one must score strictly higher.
         if (s.FilterSet != TPNGImage::fsNone) {
             for (int f = pngSub; f <= pngPaeth; ++f) {
                 if (!(s.FilterSet & (1 << f))) continue;
-                std::uint8_t* filtered = buffer(f);
-                FilterRow(f, cur + 1, prev + 1, filtered + 1, rowBytes, bpp);
-                std::size_t score = RunScore(filtered + 1, rowBytes);
-                if (score > bestScore) best = filtered, bestScore = score;
+                FilterRow(f, cur, prev, filtered(f), rowBytes, bpp);
+                const std::size_t score = RunScore(filtered(f), rowBytes);
+                if (score > bestScore) best = f, bestScore = score;
             }
         }
-        filteredRows.insert(filteredRows.end(), best, best + rowBytes + 1);
+        std::uint8_t* out = rows.data() + y * stride;
+        out[0] = static_cast<std::uint8_t>(best);
+        std::memcpy(out + 1, best == pngNone ? cur : filtered(best), rowBytes);
         std::swap(cur, prev);
     }
-    Data() = DeflateImageData(filteredRows);
+    DeflateImageData(rows.data(), rows.size(), Data());
 }
 
 void TPNGImage::ResetChunks()
@@ -196,14 +200,16 @@ void TPNGImage::Assign(const TPNGImage& other)
     interlaced_ = other.interlaced_;
 }
 
-std::vector<std::uint8_t> TPNGImage::SaveToMemory()
+std::vector<std::uint8_t> TPNGImage::SaveToMemory() { return SaveToMemory(bitmap_); }
+
+std::vector<std::uint8_t> TPNGImage::SaveToMemory(const TBitmap& source)
 {
-    if (bitmap_.Empty()) throw EvekImageError("An empty image cannot be saved as PNG.");
+    if (source.Empty()) throw EvekImageError("An empty image cannot be saved as PNG.");
     // Formats the file cannot hold become 24 bits on a copy; 32-bit rows are packed as they go out.
     TBitmap converted;
-    const TBitmap* src = &bitmap_;
-    if (bitmap_.PixelFormat() == pf15bit || bitmap_.PixelFormat() == pf16bit) {
-        converted.Assign(bitmap_);
+    const TBitmap* src = &source;
+    if (source.PixelFormat() == pf15bit || source.PixelFormat() == pf16bit) {
+        converted.Assign(source);
         converted.SetPixelFormat(pf24bit);
         src = &converted;
     }
@@ -240,11 +246,17 @@ std::vector<std::uint8_t> TPNGImage::SaveToMemory()
     for (int i = 0; gamma && i < 256; ++i) gammaOn |= inverse[i] != i;
     const TPngWriteState state{*src, filterSet_, gammaOn ? &inverse : nullptr};
 
-    TByteWriter out(TByteOrder::BigEndian);
-    out.PutBytes(kSignature, 8);
+    std::size_t fileSize = sizeof kSignature;
     for (int i = 0; i < chunks_.Count(); ++i) {
         TChunk& chunk = chunks_.Item(i);
         chunk.PrepareToSave(state);
+        fileSize += 12 + chunk.Data().size(); // length, type and check value around the data
+    }
+    TByteWriter out(TByteOrder::BigEndian);
+    out.Reserve(fileSize);
+    out.PutBytes(kSignature, 8);
+    for (int i = 0; i < chunks_.Count(); ++i) {
+        const TChunk& chunk = chunks_.Item(i);
         const auto& d = chunk.Data();
         out.Put32(static_cast<std::uint32_t>(d.size()));
         out.PutText(chunk.Type());

@@ -1,6 +1,7 @@
 #include "platform/TBitmap.h"
 
 #include "platform/Errors.h"
+#include "platform/LargeBuffers.h"
 #include "platform/TCanvas.h"
 
 #include <algorithm>
@@ -290,7 +291,9 @@ void TBitmap::Allocate(int width, int height, TPixelFormat format)
     height_ = height;
     format_ = format;
     rowBytes_ = RowBytesFor(width, format);
-    bits_.assign(static_cast<std::size_t>(rowBytes_) * static_cast<std::size_t>(height), 0);
+    const std::size_t size = static_cast<std::size_t>(rowBytes_) * static_cast<std::size_t>(height);
+    ClearAndReserve(bits_, size);
+    bits_.assign(size, 0);
 }
 
 void TBitmap::SetSize(int width, int height)
@@ -347,7 +350,8 @@ void TBitmap::Assign(const TBitmap& other)
     height_ = other.height_;
     format_ = other.format_;
     rowBytes_ = other.rowBytes_;
-    bits_ = other.bits_;
+    ClearAndReserve(bits_, other.bits_.size());
+    bits_.assign(other.bits_.begin(), other.bits_.end());
     palette_ = other.palette_;
     transparent_ = other.transparent_;
     transparentColorSet_ = other.transparentColorSet_;
