@@ -103,29 +103,36 @@ inline void PutIndex(std::uint8_t* row, std::uint32_t x, unsigned v, int bits)
     }
 }
 
-// Undoes the filter of one row in place; prev is the row above, already unfiltered. The left
-// neighbour lies BPP bytes back; a constant lets the compiler keep it in registers.
+// Undoes the filter of one row in place; prev is the row above, already unfiltered. A row holds
+// whole pixels of BPP bytes (a whole number of bytes below 8 bits). Sub, Average and Paeth depend
+// on the byte just decoded one pixel back: the left and upper-left pixels are carried in locals,
+// which a constant BPP lets the compiler keep in registers instead of reloading what it stored.
 template <std::size_t BPP>
 void UnfilterRow(int type, std::uint8_t* row, const std::uint8_t* prev, std::size_t n)
 {
-    const std::size_t lead = std::min(BPP, n);
+    std::uint8_t left[BPP] = {}, upLeft[BPP] = {};
     switch (type) {
     case pngNone: break;
     case pngSub:
-        for (std::size_t i = BPP; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + row[i - BPP]);
+        for (std::size_t i = 0; i < n; i += BPP)
+            for (std::size_t k = 0; k < BPP; ++k) left[k] = row[i + k] = static_cast<std::uint8_t>(row[i + k] + left[k]);
         break;
     case pngUp:
         for (std::size_t i = 0; i < n; ++i) row[i] = static_cast<std::uint8_t>(row[i] + prev[i]);
         break;
     case pngAverage:
-        for (std::size_t i = 0; i < lead; ++i) row[i] = static_cast<std::uint8_t>(row[i] + (prev[i] >> 1));
-        for (std::size_t i = BPP; i < n; ++i)
-            row[i] = static_cast<std::uint8_t>(row[i] + ((row[i - BPP] + prev[i]) >> 1));
+        for (std::size_t i = 0; i < n; i += BPP)
+            for (std::size_t k = 0; k < BPP; ++k)
+                left[k] = row[i + k] = static_cast<std::uint8_t>(row[i + k] + ((left[k] + prev[i + k]) >> 1));
         break;
     case pngPaeth:
-        for (std::size_t i = 0; i < lead; ++i) row[i] = static_cast<std::uint8_t>(row[i] + prev[i]);
-        for (std::size_t i = BPP; i < n; ++i)
-            row[i] = static_cast<std::uint8_t>(row[i] + PaethPredictor(row[i - BPP], prev[i], prev[i - BPP]));
+        for (std::size_t i = 0; i < n; i += BPP) {
+            for (std::size_t k = 0; k < BPP; ++k) {
+                const std::uint8_t up = prev[i + k];
+                left[k] = row[i + k] = static_cast<std::uint8_t>(row[i + k] + PaethPredictor(left[k], up, upLeft[k]));
+                upLeft[k] = up;
+            }
+        }
         break;
     default: throw EvekImageError(kUnknownFilter);
     }

@@ -6,6 +6,7 @@
 #include "tests/imaging/DispatchTestTools.h"
 
 #include <cstdint>
+#include <cstdlib>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -55,6 +56,22 @@ inline std::string Inflate(const std::string& packed, std::size_t expected)
 inline std::string Ihdr(std::uint32_t w, std::uint32_t h, int depth, int colorType, int interlace = 0)
 {
     return Be32(w) + Be32(h) + char(depth) + char(colorType) + '\0' + '\0' + char(interlace);
+}
+
+// A row filtered with PNG filter type f (0 None .. 4 Paeth), the way the format defines it; raw and
+// prev are the row and the row above, bpp the bytes of a pixel (1 below a byte).
+inline std::string FilterRowPlainly(int f, const std::string& raw, const std::string& prev, int bpp)
+{
+    auto at = [](const std::string& s, long i) { return i < 0 ? 0 : int(static_cast<unsigned char>(s[i])); };
+    std::string out(raw.size(), '\0');
+    for (long i = 0; i < long(raw.size()); ++i) {
+        const int a = at(raw, i - bpp), b = at(prev, i), c = at(prev, i - bpp);
+        const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+        const int paeth = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+        const int predictor = f == 1 ? a : f == 2 ? b : f == 3 ? (a + b) / 2 : f == 4 ? paeth : 0;
+        out[i] = char(at(raw, i) - predictor);
+    }
+    return out;
 }
 
 class TPngBuilder {

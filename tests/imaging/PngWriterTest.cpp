@@ -1,7 +1,6 @@
 #include "PngTestFiles.h"
 
 #include "imaging/Codecs.h"
-#include "imaging/PngFilters.h"
 #include "platform/Errors.h"
 #include "tests/common/TestFiles.h"
 
@@ -16,17 +15,11 @@ namespace {
 // the set by the positions whose byte equals all four bytes before it; the first best wins.
 int ReferenceFilter(const std::string& raw, const std::string& prev, int bpp, int filterSet)
 {
-    auto at = [](const std::string& s, long i) { return i < 0 ? 0 : int(static_cast<unsigned char>(s[i])); };
     int best = 0;
     long bestScore = -1;
     for (int f = 0; f <= 4; ++f) {
         if (f != 0 && !(filterSet & (1 << f))) continue;
-        std::string out(raw.size(), '\0');
-        for (long i = 0; i < long(raw.size()); ++i) {
-            int a = at(raw, i - bpp), b = at(prev, i), c = i >= bpp ? at(prev, i - bpp) : 0;
-            int predictor = f == 1 ? a : f == 2 ? b : f == 3 ? (a + b) / 2 : f == 4 ? PaethPredictor(a, b, c) : 0;
-            out[i] = char(at(raw, i) - predictor);
-        }
+        const std::string out = FilterRowPlainly(f, raw, prev, bpp);
         long score = 0;
         for (long i = 4; i < long(out.size()); ++i)
             score += out[i] == out[i - 1] && out[i] == out[i - 2] && out[i] == out[i - 3] && out[i] == out[i - 4];
