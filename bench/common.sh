@@ -75,17 +75,45 @@ XML
   export MAGICK_CONFIGURE_PATH="$dir"
 }
 
-# bench_median CMD...: runs the command $BENCH_RUNS times (output discarded) and prints the median
-# wall time in seconds. A failing run stops the benchmark.
+# bench_time CMD...: the wall time of one run in seconds (output discarded). A failing run stops the
+# benchmark.
+bench_time() {
+  local start end
+  start=$(date +%s.%N)
+  "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
+  end=$(date +%s.%N)
+  awk -v s="$start" -v e="$end" 'BEGIN { print e - s }'
+}
+
+# The median of the numbers on standard input.
+bench_middle() {
+  sort -g | awk '{ t[NR] = $1 } END { if (NR % 2) print t[(NR + 1) / 2]; else print (t[NR / 2] + t[NR / 2 + 1]) / 2 }'
+}
+
+# bench_median CMD...: runs the command $BENCH_RUNS times and prints the median wall time.
 bench_median() {
-  local times=() i start end
+  local times=() i t
   for ((i = 0; i < BENCH_RUNS; i++)); do
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; return 1; }
-    end=$(date +%s.%N)
-    times+=("$(awk -v s="$start" -v e="$end" 'BEGIN { print e - s }')")
+    t=$(bench_time "$@") || return 1
+    times+=("$t")
   done
-  printf '%s\n' "${times[@]}" | sort -g | awk '{ t[NR] = $1 } END { if (NR % 2) print t[(NR + 1) / 2]; else print (t[NR / 2] + t[NR / 2 + 1]) / 2 }'
+  printf '%s\n' "${times[@]}" | bench_middle
+}
+
+# bench_median_pair CMD... -- PEER_CMD...: runs the two by turns, $BENCH_RUNS times each, so that a
+# change in the machine's load falls on both alike; prints the two median wall times.
+bench_median_pair() {
+  local ours=() theirs=() ours_times=() theirs_times=() i t
+  while [[ "$1" != "--" ]]; do ours+=("$1"); shift; done
+  shift
+  theirs=("$@")
+  for ((i = 0; i < BENCH_RUNS; i++)); do
+    t=$(bench_time "${ours[@]}") || return 1
+    ours_times+=("$t")
+    t=$(bench_time "${theirs[@]}") || return 1
+    theirs_times+=("$t")
+  done
+  echo "$(printf '%s\n' "${ours_times[@]}" | bench_middle) $(printf '%s\n' "${theirs_times[@]}" | bench_middle)"
 }
 
 # bench_ratio A B: A / B with two decimals.
