@@ -8,6 +8,7 @@
 #include "platform/UiServices.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/common/TestFiles.h"
+#include "tests/common/TestPictures.h"
 #include "widgets/FileBrowserLists.h"
 
 #include <QAction>
@@ -36,7 +37,6 @@ TBitmap Filled(int width, int height, TColor color)
 class OverlayTest : public WindowFixture {
 protected:
     TVistrelDoc& Doc() { return window_->Doc(); }
-    std::string Home(const std::string& name) const { return temp_.File(name); }
 
     // An overlay of white with a red mark at (1, 0); the file itself calls red transparent.
     void WriteOverlayFile(const std::string& fileName)
@@ -45,19 +45,15 @@ protected:
         b.SetPixel(1, 0, clRed);
         b.SetTransparent(true);
         b.SetTransparentColor(clRed);
-        TImageFileSettings settings;
-        ASSERT_TRUE(SaveImageFile(fileName, b, settings));
+        SavePicture(fileName, b);
     }
-
 };
 
 TEST_F(OverlayTest, AnOverlayIsTransparentInItsBottomLeftColourWhateverTheFileSays)
 {
-    const std::string file = Home("mark.png");
+    const std::string file = temp_.File("mark.png");
     WriteOverlayFile(file);
-    TBitmap asImage;
-    TImageFileSettings settings;
-    LoadImageFile(file, asImage, settings);
+    const TBitmap asImage = LoadPicture(file);
     ASSERT_EQ(asImage.TransparentColor(), clRed) << "the file marks red transparent";
 
     EXPECT_FALSE(window_->Image2->isVisibleTo(window_->box->Surface()));
@@ -88,7 +84,7 @@ TEST_F(OverlayTest, AnOverlayIsTransparentInItsBottomLeftColourWhateverTheFileSa
 
 TEST_F(OverlayTest, TheFileListOverlaysItsSelectedFileAndViewOverlayFlips)
 {
-    WriteOverlayFile(Home("a.png"));
+    WriteOverlayFile(temp_.File("a.png"));
     window_->ShowFolder(temp_.Path());
     QAction* overlay = window_->Action("Overlay2");
     ASSERT_TRUE(overlay->isEnabled());
@@ -112,8 +108,8 @@ TEST_F(OverlayTest, TheFileListOverlaysItsSelectedFileAndViewOverlayFlips)
     EXPECT_TRUE(window_->Image2->isVisibleTo(window_->box->Surface()));
 
     // A file that does not load leaves the overlay it had.
-    WriteWholeFile(Home("broken.png"), "not a picture");
-    ui_.Queue(Home("broken.png"));
+    WriteWholeFile(temp_.File("broken.png"), "not a picture");
+    ui_.Queue(temp_.File("broken.png"));
     window_->Action("Overlay1")->trigger();
     EXPECT_EQ(ui_.Messages("error").size(), 1u);
     EXPECT_EQ(window_->Image2->Picture().Width(), 4);
@@ -198,17 +194,17 @@ TEST_F(OverlayTest, PreviewsWriteTheirFilesInTheProgramFolderAndOpenThePage)
     TBitmap picture = Filled(6, 5, clYellow);
     picture.SetPixel(0, 4, clGreen);
     Doc().Picture = picture;
-    const std::string html = Home("tiled.html");
+    const std::string html = temp_.File("tiled.html");
     WriteWholeFile(html, std::string(500, 'x'));
-    WriteWholeFile(Home("tiled.jpg"), std::string(50000, 'x'));
+    WriteWholeFile(temp_.File("tiled.jpg"), std::string(50000, 'x'));
 
     window_->Action("previewtiled1")->trigger();
     EXPECT_TRUE(ui_.Messages("error").empty());
     EXPECT_EQ(ReadWholeFile(html),
               "<html><head><title>test tiling</title></head><body background=\"tiled.jpg\"></body></html>");
     TImageFileSettings settings = Doc().FileSettings;
-    ASSERT_TRUE(SaveImageFile(Home("expected.jpg"), picture, settings));
-    EXPECT_EQ(ReadWholeFile(Home("tiled.jpg")), ReadWholeFile(Home("expected.jpg")))
+    ASSERT_TRUE(SaveImageFile(temp_.File("expected.jpg"), picture, settings));
+    EXPECT_EQ(ReadWholeFile(temp_.File("tiled.jpg")), ReadWholeFile(temp_.File("expected.jpg")))
         << "the earlier, longer file is replaced whole";
     EXPECT_EQ(launched_, std::vector<std::string>{html});
 
@@ -217,7 +213,7 @@ TEST_F(OverlayTest, PreviewsWriteTheirFilesInTheProgramFolderAndOpenThePage)
     window_->Action("previewtransparent1")->trigger();
     EXPECT_EQ(ReadWholeFile(html), "<html><head><title>test tiling</title></head><body bgcolor=\"black\"><img "
                                    "src=\"transparent.gif\"></body></html>");
-    const std::string gif = ReadWholeFile(Home("transparent.gif"));
+    const std::string gif = ReadWholeFile(temp_.File("transparent.gif"));
     ASSERT_NE(gif.find("\x21\xF9\x04"), std::string::npos) << "a graphic control extension";
     EXPECT_EQ(gif[gif.find("\x21\xF9\x04") + 3] & 1, 1) << "with the transparency flag";
     TBitmap decoded;
@@ -231,7 +227,7 @@ TEST_F(OverlayTest, PreviewsWriteTheirFilesInTheProgramFolderAndOpenThePage)
 TEST_F(OverlayTest, APreviewThatCannotBeWrittenOpensNothing)
 {
     Doc().Picture = Filled(3, 3, clRed);
-    fs::create_directory(Home("tiled.html"));
+    fs::create_directory(temp_.File("tiled.html"));
     window_->Action("previewtiled1")->trigger();
     window_->Action("previewtransparent1")->trigger();
     EXPECT_EQ(ui_.Messages("error").size(), 2u);

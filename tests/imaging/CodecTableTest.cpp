@@ -6,8 +6,6 @@
 #include "platform/UiServices.h"
 #include "tests/common/TestFiles.h"
 
-#include <zlib.h>
-
 namespace {
 
 TBitmap Picture(TPixelFormat format)
@@ -133,22 +131,6 @@ TEST(CodecTableTest, EveryFormatWritesTheBytesOfItsEncoder)
     EXPECT_EQ(ReadImageFileBytes(dir.File("b.png")), EncodePng(source)) << "the text switch is off";
 }
 
-// The pixels of the PNG data, unfiltered rows as the file stores them: the filter bytes and the
-// filtered samples, whatever the deflate stream looked like.
-std::string InflatedImageData(const std::string& file)
-{
-    std::string data;
-    for (const auto& chunk : pngtest::ChunksOf(file))
-        if (chunk.Type == "IDAT") data += chunk.Data;
-    std::string raw(1 << 20, '\0');
-    uLongf size = static_cast<uLongf>(raw.size());
-    EXPECT_EQ(uncompress(reinterpret_cast<Bytef*>(raw.data()), &size, reinterpret_cast<const Bytef*>(data.data()),
-                         static_cast<uLong>(data.size())),
-              Z_OK);
-    raw.resize(size);
-    return raw;
-}
-
 // PNG files the program wrote before its deflate changed (kept with the bitmaps they were saved
 // from) read back to the same pixels, and the files written now carry the same chunks and the same
 // filtered rows.
@@ -167,7 +149,7 @@ TEST(CodecTableTest, PngFilesWrittenEarlierReadBackIdentically)
         const std::string now = AsString(EncodePng(source));
         EXPECT_EQ(pngtest::TypesOf(now), pngtest::TypesOf(before)) << name;
         EXPECT_EQ(now.substr(8, 33), before.substr(8, 33)) << name << ": the header chunk";
-        EXPECT_EQ(InflatedImageData(now), InflatedImageData(before)) << name;
+        EXPECT_EQ(pngtest::InflatedRows(now), pngtest::InflatedRows(before)) << name;
         TBitmap back;
         pngtest::DecodePngBytes(now, back);
         EXPECT_TRUE(back == earlier) << name;

@@ -115,6 +115,15 @@ inline std::vector<TFileChunk> ChunksOf(const std::string& file)
     return out;
 }
 
+// The rows of a file we wrote as its data chunks hold them: filter bytes and filtered samples.
+inline std::string InflatedRows(const std::string& file, std::size_t size = 1 << 20)
+{
+    std::string data;
+    for (const auto& c : ChunksOf(file))
+        if (c.Type == "IDAT") data += c.Data;
+    return Inflate(data, size);
+}
+
 inline std::string TypesOf(const std::string& file)
 {
     std::string types;

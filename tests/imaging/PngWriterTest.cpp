@@ -38,13 +38,10 @@ std::string RawRgbRow(const TBitmap& b, int y)
     return row;
 }
 
-// The filter bytes of the rows of a file we wrote (one data chunk, non-interlaced).
+// The filter bytes of the rows of a file we wrote (non-interlaced).
 std::string FilterBytes(const std::string& file, std::size_t rowBytes, int height)
 {
-    std::string data;
-    for (const auto& c : ChunksOf(file))
-        if (c.Type == "IDAT") data += c.Data;
-    std::string rows = Inflate(data, (rowBytes + 1) * height);
+    const std::string rows = InflatedRows(file, (rowBytes + 1) * height);
     std::string filters;
     for (int y = 0; y < height; ++y) filters += char('0' + rows[y * (rowBytes + 1)]);
     return filters;
