@@ -11,6 +11,7 @@
 #include "platform/UiServices.h"
 #include "tests/app/WindowFixture.h"
 #include "tests/common/SaneTestDevice.h"
+#include "tests/common/TestPictures.h"
 
 #include <QAction>
 #include <QApplication>
@@ -31,14 +32,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-TBitmap Photo(int w, int h)
-{
-    TBitmap bmp(w, h, pf24bit);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) bmp.SetPixel(x, y, RGB(x * 255 / w, y * 255 / h, (x * y) % 251));
-    return bmp;
-}
 
 // The number after "Size=".
 long SizeShown(const TJpegPreviewF& f)
@@ -90,7 +83,7 @@ TEST_F(ToolWindowsTest, TheToolWindowsAreMadeHiddenWithTheMainWindow)
 
 TEST_F(ToolWindowsTest, JpegOptimizerShowsSizeAndPreviewAndItsSliderSetsEveryJpegsQuality)
 {
-    Doc().Picture = Photo(96, 64);
+    Doc().Picture = TestPicture(96, 64);
     const TBitmap before = Doc().Picture;
     Click("JPGoptimize1");
     TJpegPreviewF& f = *window_->JpegPreviewF;
@@ -145,7 +138,7 @@ TEST_F(ToolWindowsTest, PngTextTakesTheMemoWithCrLfSoThatItComesBackFromAFileUnc
     const std::string text = "caf\xe9 line\r\nsecond\r\n\r\nlast";
     EXPECT_EQ(Doc().FileSettings.PngText, text);
 
-    Doc().Picture = Photo(5, 4);
+    Doc().Picture = TestPicture(5, 4);
     ui_.Queue(temp_.File("t.png"));
     window_->SaveAs1Click();
     Doc().FileSettings.PngText.clear();
@@ -235,7 +228,7 @@ TEST_F(ToolWindowsTest, TheCaptureWindowsShapeFollowsItsSize)
 TEST_F(ToolWindowsTest, CaptureTakesWhatLayUnderTheMiddleOfTheFrame)
 {
     TDesktopStandIn desktop(QColor(10, 200, 30));
-    Doc().Picture = Photo(8, 8);
+    Doc().Picture = TestPicture(8, 8);
     const TBitmap before = Doc().Picture;
     window_->SpyF->move(100, 80);
     QRect shown;
@@ -256,7 +249,7 @@ TEST_F(ToolWindowsTest, CaptureTakesWhatLayUnderTheMiddleOfTheFrame)
 TEST_F(ToolWindowsTest, ACaptureTheDesktopRefusesLeavesTheImage)
 {
     // The frame lies off the screen, so there is nothing the screen can hand over.
-    Doc().Picture = Photo(8, 8);
+    Doc().Picture = TestPicture(8, 8);
     const TBitmap before = Doc().Picture;
     window_->SpyF->move(3000, 3000);
     WhenModal([&] { window_->SpyF->reject(); });
@@ -273,7 +266,7 @@ TEST_F(ToolWindowsTest, ScanOffersTheDevicesAndTheScanBecomesTheImageWithoutAnUn
     device.Configure("test-picture \"Solid white\"\n");
     const std::vector<TScanSource> sources = ScanSources();
     ASSERT_EQ(sources.size(), 2u);
-    Doc().Picture = Photo(8, 8);
+    Doc().Picture = TestPicture(8, 8);
     const TBitmap before = Doc().Picture;
 
     ui_.Queue(sources[1].Label());

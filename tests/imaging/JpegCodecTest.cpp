@@ -5,15 +5,9 @@
 #include "imaging/ColorReduction.h"
 #include "imaging/ImageIO.h"
 #include "tests/common/TestFiles.h"
+#include "tests/common/TestPictures.h"
 
 namespace {
-
-TBitmap LoadJpeg(const std::string& file)
-{
-    TBitmap bmp;
-    LoadFile(file, bmp);
-    return bmp;
-}
 
 void ExpectTruncationsThrow(const std::string& file)
 {
@@ -27,7 +21,7 @@ TEST(JpegCodecTest, ColourFilesDecodeLikeImageMagick)
     TTempDir dir;
     const std::string file = dir.File("c.jpg");
     Magick("-size 37x23 plasma:fractal -seed 3 -quality 80 " + Quote(file));
-    TBitmap bmp = LoadJpeg(file);
+    TBitmap bmp = LoadPicture(file);
     EXPECT_EQ(bmp.PixelFormat(), pf24bit);
     EXPECT_EQ(bmp.Width(), 37);
     EXPECT_EQ(bmp.Height(), 23);
@@ -35,7 +29,7 @@ TEST(JpegCodecTest, ColourFilesDecodeLikeImageMagick)
     ExpectTruncationsThrow(file);
 
     Magick("-size 64x48 gradient:red-blue -interlace JPEG " + Quote(dir.File("p.jpg")));
-    bmp = LoadJpeg(dir.File("p.jpg"));
+    bmp = LoadPicture(dir.File("p.jpg"));
     EXPECT_LE(MaxDifference(BitmapRgb(bmp), MagickPixels(dir.File("p.jpg"))), 1) << "progressive";
     ExpectTruncationsThrow(dir.File("p.jpg"));
 }
@@ -47,7 +41,7 @@ TEST(JpegCodecTest, GreyscaleFilesGiveGreyPaletteImagesAndStayGrey)
     const std::string file = dir.File("g.jpg");
     Magick("-size 37x23 gradient:white-black -colorspace Gray " + Quote(file));
     ASSERT_EQ(Identify("%[channels]", file).substr(0, 4), "gray");
-    TBitmap bmp = LoadJpeg(file);
+    TBitmap bmp = LoadPicture(file);
     EXPECT_EQ(bmp.PixelFormat(), pf8bit);
     EXPECT_EQ(bmp.Palette(), GrayPalette256());
     EXPECT_LE(MaxDifference(BitmapRgb(bmp), MagickPixels(file)), 1);
@@ -99,7 +93,7 @@ TEST(JpegCodecTest, CmykFilesDecodeToTrueColour)
     const std::string file = dir.File("k.jpg");
     Magick("-size 37x23 gradient:orange-navy -colorspace CMYK -quality 95 " + Quote(file));
     ASSERT_EQ(Identify("%[colorspace]", file), "CMYK");
-    TBitmap bmp = LoadJpeg(file);
+    TBitmap bmp = LoadPicture(file);
     EXPECT_EQ(bmp.PixelFormat(), pf24bit);
     const int diff = MaxDifference(BitmapRgb(bmp), Bytes(RunCommand("convert " + Quote(file) +
                                                                     " -colorspace sRGB -depth 8 rgb:-")));
@@ -133,7 +127,7 @@ TEST(JpegCodecTest, QualityIsCarriedAndEveryFormatCanBeSaved)
     }
     // And the picture arrives: on a smooth picture within a few levels on average.
     WriteImageFileBytes(dir.File("s.jpg"), EncodeJpeg(source, 90));
-    const auto expected = BitmapRgb(source), got = BitmapRgb(LoadJpeg(dir.File("s.jpg")));
+    const auto expected = BitmapRgb(source), got = BitmapRgb(LoadPicture(dir.File("s.jpg")));
     ASSERT_EQ(got.size(), expected.size());
     double total = 0;
     for (std::size_t i = 0; i < got.size(); ++i) total += std::abs(got[i] - expected[i]);
