@@ -181,6 +181,8 @@ TEST_F(TgaTest, ShortFilesRaiseAReadErrorAndLeaveTheTargetAlone)
     EXPECT_THROW(LoadFile(dir.File("missing.tga"), target), EvekError);
     EXPECT_THROW(Load(Header(2, 60000, 60000, 24)), EvekImageError);
     EXPECT_THROW(Load(Header(0, 65535, 65535, 24)), EvekImageError);
+    // A blank picture (a depth outside the table) is as large as its header says: refused too.
+    EXPECT_THROW(Load(Header(2, 11616, 18789, 107) + std::string(200, '\x2d')), EvekImageError);
 }
 
 TEST_F(TgaTest, DamagedFilesNeverCrash)
