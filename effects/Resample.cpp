@@ -8,9 +8,10 @@
 
 #include <algorithm>
 #include <climits>
-#include <immintrin.h>
 #include <cmath>
 #include <cstring>
+#include <immintrin.h>
+#include <memory>
 #include <vector>
 
 using namespace fx;
@@ -80,8 +81,9 @@ struct TContributor {
     float weight;
 };
 
-// How a destination index is summed exactly (see SumMode).
-enum TSumMode : std::uint8_t { smFused, smDouble, smExtended };
+// How a destination index is summed exactly (see SumMode). smChecked is summed as smExtended, and
+// blocks of rows may take double steps that watch for the one case where they differ.
+enum TSumMode : std::uint8_t { smFused, smDouble, smExtended, smChecked };
 
 // For each destination index the (source index, weight) pairs, stored one list after the other.
 struct TContributorLists {
@@ -138,7 +140,10 @@ TSumMode SumMode(const TContributor* first, const TContributor* last)
     const int highest = std::ilogb(255 * total * 1.07L) + 1;
     const int bits = highest - lowest;
     if (bits <= 64 && HaveFusedMultiplyAdd()) return smFused;
-    return bits <= 53 ? smDouble : smExtended;
+    if (bits <= 53) return smDouble;
+    // Every non-zero partial sum is at least 2^lowest, so none falls among the float subnormals,
+    // whose spacing the midpoint test of StretchBlockChecked does not know.
+    return lowest >= -126 && HaveFusedMultiplyAdd() ? smChecked : smExtended;
 }
 
 TContributorLists BuildContributors(int d, int s, float scale, float support, TFilterFunction filter)
@@ -167,6 +172,34 @@ TContributorLists BuildContributors(int d, int s, float scale, float support, TF
     }
     lists.first.push_back(lists.entries.size());
     for (int i = 0; i < d; ++i) lists.mode.push_back(SumMode(lists.begin(i), lists.end(i)));
+    return lists;
+}
+
+// The lists depend on nothing but the sizes, the support and the filter (filters are plain functions
+// of the distance), and building them evaluates the filter for every tap. A batch resizes picture
+// after picture between the same sizes, so each thread keeps its last few lists; very long ones are
+// not kept.
+std::shared_ptr<const TContributorLists> Contributors(int d, int s, float support, TFilterFunction filter)
+{
+    struct TEntry {
+        int d, s;
+        float support;
+        TFilterFunction filter;
+        std::shared_ptr<const TContributorLists> lists;
+    };
+    constexpr std::size_t kKept = 4;
+    constexpr std::size_t kMaxKeptEntries = std::size_t(1) << 18;
+    thread_local std::vector<TEntry> recent; // the most recently used first
+    for (auto it = recent.begin(); it != recent.end(); ++it)
+        if (it->d == d && it->s == s && std::memcmp(&it->support, &support, sizeof support) == 0 && it->filter == filter) {
+            std::rotate(recent.begin(), it, it + 1);
+            return recent.front().lists;
+        }
+    auto lists = std::make_shared<const TContributorLists>(BuildContributors(d, s, ScaleFactor(d, s), support, filter));
+    if (lists->entries.size() <= kMaxKeptEntries) {
+        if (recent.size() == kKept) recent.pop_back();
+        recent.insert(recent.begin(), TEntry{d, s, support, filter, lists});
+    }
     return lists;
 }
 
@@ -261,8 +294,8 @@ void CombineLines(const TContributorLists& lists, int i, const std::uint8_t* bas
 // One source row to one work row, a destination pixel at a time with its three channels side by
 // side. row holds one spare byte after its last pixel, and out one after its last, so that pixels
 // move as 4-byte words; the spare byte written is the next pixel's first, rewritten right after.
-__attribute__((target("avx2,fma"))) void StretchRowFused(const TContributorLists& lists, int i,
-                                                         const std::uint8_t* row, std::uint8_t* out)
+__attribute__((target("avx2,fma"))) void StretchPixelFused(const TContributorLists& lists, int i,
+                                                           const std::uint8_t* row, std::uint8_t* out)
 {
     __m128 acc = _mm_setzero_ps();
     for (const TContributor* c = lists.begin(i); c != lists.end(i); ++c) {
@@ -277,22 +310,165 @@ __attribute__((target("avx2,fma"))) void StretchRowFused(const TContributorLists
     std::memcpy(out, &packed, 4);
 }
 
+// Destination pixel i of one row in the double or extended steps; writes exactly three bytes.
+void StretchPixelExact(const TContributorLists& lists, int i, const std::uint8_t* row, std::uint8_t* out)
+{
+    float sum[3] = {0, 0, 0};
+    for (const TContributor* c = lists.begin(i); c != lists.end(i); ++c) {
+        const std::uint8_t* p = row + 3 * static_cast<std::size_t>(c->pixel);
+        if (lists.mode[i] == smDouble)
+            AccumulateDouble(sum, p, c->weight, 3);
+        else
+            AccumulateExtended(sum, p, c->weight, 3);
+    }
+    StoreBytes(sum, out, 3);
+}
+
 void StretchRow(const TContributorLists& lists, int dw, const std::uint8_t* row, std::uint8_t* out)
 {
     for (int i = 0; i < dw; ++i, out += 3) {
-        if (lists.mode[i] == smFused) {
-            StretchRowFused(lists, i, row, out);
-            continue;
+        if (lists.mode[i] == smFused)
+            StretchPixelFused(lists, i, row, out);
+        else
+            StretchPixelExact(lists, i, row, out);
+    }
+}
+
+// The horizontal pass over a block of rows at once. A destination pixel sums a long run of source
+// pixels one after the other, and one row alone leaves the multiply-adds waiting on each other;
+// sixteen rows side by side, every channel of a source pixel held for all of them in one place,
+// keep six independent sums going with the weight loaded once.
+constexpr int kBlockRows = 16;
+
+// rows[0..15] to planes: for every byte position b of the rows, planes[16 b + r] = rows[r][b].
+__attribute__((target("avx2"))) void InterleaveRows(const std::uint8_t* const* rows, std::size_t bytes, float* planes)
+{
+    std::size_t b = 0;
+    for (; b + 8 <= bytes; b += 8)
+        for (int half = 0; half < 2; ++half) {
+            const std::uint8_t* const* r = rows + 8 * half;
+            __m128i v[8];
+            for (int k = 0; k < 8; ++k) v[k] = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(r[k] + b));
+            // An 8 x 8 byte transpose: c[k] holds positions 2k and 2k + 1 of the eight rows.
+            const __m128i a01 = _mm_unpacklo_epi8(v[0], v[1]), a23 = _mm_unpacklo_epi8(v[2], v[3]);
+            const __m128i a45 = _mm_unpacklo_epi8(v[4], v[5]), a67 = _mm_unpacklo_epi8(v[6], v[7]);
+            const __m128i b0 = _mm_unpacklo_epi16(a01, a23), b1 = _mm_unpackhi_epi16(a01, a23);
+            const __m128i b2 = _mm_unpacklo_epi16(a45, a67), b3 = _mm_unpackhi_epi16(a45, a67);
+            const __m128i c[4] = {_mm_unpacklo_epi32(b0, b2), _mm_unpackhi_epi32(b0, b2), _mm_unpacklo_epi32(b1, b3),
+                                  _mm_unpackhi_epi32(b1, b3)};
+            float* out = planes + kBlockRows * b + 8 * half;
+            for (int k = 0; k < 4; ++k) {
+                _mm256_storeu_ps(out + kBlockRows * (2 * k), _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(c[k])));
+                _mm256_storeu_ps(out + kBlockRows * (2 * k + 1),
+                                 _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(_mm_srli_si128(c[k], 8))));
+            }
         }
-        float sum[3] = {0, 0, 0};
-        for (const TContributor* c = lists.begin(i); c != lists.end(i); ++c) {
-            const std::uint8_t* p = row + 3 * static_cast<std::size_t>(c->pixel);
-            if (lists.mode[i] == smDouble)
-                AccumulateDouble(sum, p, c->weight, 3);
-            else
-                AccumulateExtended(sum, p, c->weight, 3);
+    for (; b < bytes; ++b)
+        for (int r = 0; r < kBlockRows; ++r) planes[kBlockRows * b + r] = rows[r][b];
+}
+
+// Destination pixel i of the sixteen rows whose planes are given; each row and channel sums its
+// contributors in list order with one rounding a step, as StretchPixelFused does.
+__attribute__((target("avx2,fma"))) void StretchBlockFused(const TContributorLists& lists, int i, const float* planes,
+                                                           std::uint8_t* const* out)
+{
+    __m256 acc[6] = {_mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps(),
+                     _mm256_setzero_ps(), _mm256_setzero_ps(), _mm256_setzero_ps()};
+    for (const TContributor* c = lists.begin(i); c != lists.end(i); ++c) {
+        const float* p = planes + 3 * kBlockRows * static_cast<std::size_t>(c->pixel);
+        const __m256 w = _mm256_set1_ps(c->weight);
+        for (int k = 0; k < 6; ++k) acc[k] = _mm256_fmadd_ps(_mm256_loadu_ps(p + 8 * k), w, acc[k]);
+    }
+    // acc[2 c + h] holds channel c of rows 8 h .. 8 h + 7.
+    alignas(32) std::int32_t v[6][8];
+    for (int k = 0; k < 6; ++k) {
+        const __m256 clamped = _mm256_min_ps(_mm256_max_ps(acc[k], _mm256_set1_ps(0.0f)), _mm256_set1_ps(255.0f));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(v[k]), _mm256_cvtps_epi32(clamped));
+    }
+    const std::size_t x = 3 * static_cast<std::size_t>(i);
+    for (int r = 0; r < kBlockRows; ++r)
+        for (int ch = 0; ch < 3; ++ch) out[r][x + ch] = static_cast<std::uint8_t>(v[2 * ch + r / 8][r % 8]);
+}
+
+// The same for a destination pixel whose sums can need more than the extended mantissa, where an
+// extended step rounds twice. Each step is done once in double precision, s = the exact
+// acc + pixel * weight rounded to 53 bits, and stored as float(s). Rounding the exact value to 64
+// bits and then to float gives float(s) as well unless s is a float midpoint that the exact value
+// only lies beside (the two roundings may then part); a block in which any step meets such a
+// midpoint returns false and is summed again in extended steps.
+__attribute__((target("avx2,fma"))) bool StretchBlockChecked(const TContributorLists& lists, int i,
+                                                             const float* planes, std::uint8_t* const* out)
+{
+    constexpr int kGroups = 3 * kBlockRows / 4;
+    __m128 acc[kGroups];
+    for (auto& a : acc) a = _mm_setzero_ps();
+    // A float midpoint in double: the bit after the float's last one set, every lower bit clear.
+    const __m256i lowBits = _mm256_set1_epi64x((1 << 29) - 1), midpoint = _mm256_set1_epi64x(1 << 28);
+    __m256i seen = _mm256_setzero_si256();
+    for (const TContributor* c = lists.begin(i); c != lists.end(i); ++c) {
+        const float* p = planes + 3 * kBlockRows * static_cast<std::size_t>(c->pixel);
+        const __m256d w = _mm256_set1_pd(c->weight);
+        for (int g = 0; g < kGroups; ++g) {
+            const __m256d a = _mm256_cvtps_pd(acc[g]), px = _mm256_cvtps_pd(_mm_loadu_ps(p + 4 * g));
+            const __m256d sum = _mm256_fmadd_pd(px, w, a);
+            const __m256i mid = _mm256_cmpeq_epi64(_mm256_and_si256(_mm256_castpd_si256(sum), lowBits), midpoint);
+            if (!_mm256_testz_si256(mid, mid)) {
+                // Exact midpoints are common and harmless; only a rounded one matters. The product
+                // is exact in double, so sum + error = a + product exactly.
+                const __m256d product = _mm256_mul_pd(px, w);
+                const __m256d b = _mm256_sub_pd(sum, a);
+                const __m256d error =
+                    _mm256_add_pd(_mm256_sub_pd(a, _mm256_sub_pd(sum, b)), _mm256_sub_pd(product, b));
+                const __m256i rounded = _mm256_castpd_si256(_mm256_cmp_pd(error, _mm256_setzero_pd(), _CMP_NEQ_UQ));
+                seen = _mm256_or_si256(seen, _mm256_and_si256(mid, rounded));
+            }
+            acc[g] = _mm256_cvtpd_ps(sum);
         }
-        StoreBytes(sum, out, 3);
+    }
+    if (!_mm256_testz_si256(seen, seen)) return false;
+    // acc[g] holds channel g / 4 of rows 4 (g % 4) .. 4 (g % 4) + 3.
+    alignas(16) std::int32_t v[kGroups][4];
+    for (int g = 0; g < kGroups; ++g) {
+        const __m128 clamped = _mm_min_ps(_mm_max_ps(acc[g], _mm_set1_ps(0.0f)), _mm_set1_ps(255.0f));
+        _mm_store_si128(reinterpret_cast<__m128i*>(v[g]), _mm_cvtps_epi32(clamped));
+    }
+    const std::size_t x = 3 * static_cast<std::size_t>(i);
+    for (int r = 0; r < kBlockRows; ++r)
+        for (int ch = 0; ch < 3; ++ch) out[r][x + ch] = static_cast<std::uint8_t>(v[4 * ch + r / 4][r % 4]);
+    return true;
+}
+
+void StretchRows(const TContributorLists& columns, TBitmap& src, int dw, std::uint8_t* work, std::size_t workStride)
+{
+    const int sw = src.Width(), sh = src.Height();
+    const std::size_t srcBytes = 3 * static_cast<std::size_t>(sw);
+    int k = 0;
+    if (HaveFusedMultiplyAdd() && sh >= kBlockRows) {
+        std::vector<float> planes(kBlockRows * srcBytes);
+        const std::uint8_t* in[kBlockRows];
+        std::uint8_t* out[kBlockRows];
+        for (; k + kBlockRows <= sh; k += kBlockRows) {
+            for (int r = 0; r < kBlockRows; ++r) {
+                in[r] = src.ScanLine(k + r);
+                out[r] = work + static_cast<std::size_t>(k + r) * workStride;
+            }
+            InterleaveRows(in, srcBytes, planes.data());
+            for (int i = 0; i < dw; ++i) {
+                if (columns.mode[i] == smFused) {
+                    StretchBlockFused(columns, i, planes.data(), out);
+                    continue;
+                }
+                if (columns.mode[i] == smChecked && StretchBlockChecked(columns, i, planes.data(), out)) continue;
+                for (int r = 0; r < kBlockRows; ++r)
+                    StretchPixelExact(columns, i, in[r], out[r] + 3 * static_cast<std::size_t>(i));
+            }
+        }
+    }
+    // The rows left over one at a time, each copied with a spare byte after its last pixel.
+    std::vector<std::uint8_t> row(srcBytes + 1);
+    for (; k < sh; ++k) {
+        std::memcpy(row.data(), src.ScanLine(k), srcBytes);
+        StretchRow(columns, dw, row.data(), work + static_cast<std::size_t>(k) * workStride);
     }
 }
 
@@ -309,17 +485,15 @@ void TvekPaintFX::Stretch(TBitmap& src, TBitmap& dst, float support, TFilterFunc
     Ensure24(dst);
     if (dw == 0 || dh == 0) return;
 
-    const TContributorLists columns = BuildContributors(dw, sw, ScaleFactor(dw, sw), support, filter);
-    const TContributorLists rows = BuildContributors(dh, sh, ScaleFactor(dh, sh), support, filter);
+    const auto columnLists = Contributors(dw, sw, support, filter);
+    const auto rowLists = Contributors(dh, sh, support, filter);
+    const TContributorLists& columns = *columnLists;
+    const TContributorLists& rows = *rowLists;
 
-    // Horizontal pass, a row at a time.
+    // Horizontal pass.
     const std::size_t rowBytes = 3 * static_cast<std::size_t>(dw);
     std::vector<std::uint8_t> work(rowBytes * sh + 1);
-    std::vector<std::uint8_t> row(3 * static_cast<std::size_t>(sw) + 1);
-    for (int k = 0; k < sh; ++k) {
-        std::memcpy(row.data(), src.ScanLine(k), 3 * static_cast<std::size_t>(sw));
-        StretchRow(columns, dw, row.data(), work.data() + k * rowBytes);
-    }
+    StretchRows(columns, src, dw, work.data(), rowBytes);
 
     // Vertical pass.
     for (int i = 0; i < dh; ++i) CombineLines(rows, i, work.data(), rowBytes, rowBytes, dst.ScanLine(i));

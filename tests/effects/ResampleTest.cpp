@@ -138,6 +138,20 @@ TEST(Stretch, SmoothPicturesAgreeToo)
     }
 }
 
+TEST(Stretch, LargeReductionsAgreeToo)
+{
+    // A sixteenth of the width: each destination pixel sums about a hundred source pixels, and the
+    // weights next to the filter's zeros are so small that the sums need more bits than an extended
+    // mantissa. Sixteen rows and more go through the horizontal pass several at a time.
+    TvekPaintFX fx;
+    TBitmap src = RandomImage(1600, 35, 21);
+    for (auto [dw, dh] : {std::pair{100, 3}, std::pair{137, 35}, std::pair{1601, 16}}) {
+        TBitmap dst(dw, dh, pf24bit);
+        fx.Stretch(src, dst, 3.0f, Lanczos3Filter);
+        EXPECT_EQ(dst, ReferenceStretch(src, dw, dh, 3.0f, Lanczos3Filter)) << dw << "x" << dh;
+    }
+}
+
 TEST(Stretch, SameSizeLanczosReproducesThePicture)
 {
     TvekPaintFX fx;
