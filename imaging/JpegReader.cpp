@@ -42,7 +42,7 @@ void DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap& target)
     jpeg.Start();
 
     const int width = static_cast<int>(info.output_width), height = static_cast<int>(info.output_height);
-    TBitmap image(width, height, gray ? pf8bit : pf24bit);
+    TBitmap image = TBitmap::ForOverwrite(width, height, gray ? pf8bit : pf24bit);
     if (gray) image.SetPalette(GrayPalette256());
     std::vector<std::uint8_t> cmykRows;
     if (cmyk) cmykRows.resize(std::size_t(width) * 4 * kRowBatch);

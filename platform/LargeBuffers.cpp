@@ -18,13 +18,3 @@ void AdviseHugePages(void* data, std::size_t size)
     if (data && last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
 #endif
 }
-
-void ClearAndReserve(std::vector<std::uint8_t>& bytes, std::size_t size)
-{
-    bytes.clear();
-    if (size <= bytes.capacity()) return;
-    // Released first, so that the old contents are not copied into the new room.
-    std::vector<std::uint8_t>().swap(bytes);
-    bytes.reserve(size);
-    AdviseHugePages(bytes.data(), bytes.capacity());
-}

@@ -10,7 +10,16 @@
 void AdviseHugePages(void* data, std::size_t size);
 
 // Empties bytes and gives it room for size bytes, advised as above when it needs new room.
-void ClearAndReserve(std::vector<std::uint8_t>& bytes, std::size_t size);
+template <class Allocator>
+void ClearAndReserve(std::vector<std::uint8_t, Allocator>& bytes, std::size_t size)
+{
+    bytes.clear();
+    if (size <= bytes.capacity()) return;
+    // Released first, so that the old contents are not copied into the new room.
+    std::vector<std::uint8_t, Allocator>().swap(bytes);
+    bytes.reserve(size);
+    AdviseHugePages(bytes.data(), bytes.capacity());
+}
 
 // Bytes left uninitialised, for data that one pass overwrites whole (a zero fill would be a pass
 // of its own).

@@ -221,6 +221,14 @@ TBitmap::TBitmap(int width, int height, TPixelFormat format)
     palette_ = DefaultPalette(format);
 }
 
+TBitmap TBitmap::ForOverwrite(int width, int height, TPixelFormat format)
+{
+    TBitmap bmp;
+    bmp.Allocate(width, height, format, false);
+    bmp.palette_ = DefaultPalette(format);
+    return bmp;
+}
+
 TBitmap::TBitmap(const TBitmap& other) { Assign(other); }
 
 TBitmap& TBitmap::operator=(const TBitmap& other)
@@ -284,7 +292,7 @@ void TBitmap::CheckDimensions(std::int64_t width, std::int64_t height)
                              " are out of range.");
 }
 
-void TBitmap::Allocate(int width, int height, TPixelFormat format)
+void TBitmap::Allocate(int width, int height, TPixelFormat format, bool clear)
 {
     CheckDimensions(width, height);
     width_ = width;
@@ -293,7 +301,15 @@ void TBitmap::Allocate(int width, int height, TPixelFormat format)
     rowBytes_ = RowBytesFor(width, format);
     const std::size_t size = static_cast<std::size_t>(rowBytes_) * static_cast<std::size_t>(height);
     ClearAndReserve(bits_, size);
-    bits_.assign(size, 0);
+    if (clear) {
+        bits_.assign(size, 0);
+        return;
+    }
+    bits_.resize(size);
+    // The padding is never written by a reader, and files and comparisons must not see stray bytes.
+    const std::size_t used = static_cast<std::size_t>(width) * BitsPerPixel(format == pf15bit ? pf16bit : format) / 8;
+    if (used < static_cast<std::size_t>(rowBytes_))
+        for (int y = 0; y < height; ++y) std::memset(ScanLine(y) + used, 0, rowBytes_ - used);
 }
 
 void TBitmap::SetSize(int width, int height)

@@ -3,9 +3,34 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
+#include <utility>
 #include <vector>
 
 class TCanvas;
+
+// Pixel storage whose growth leaves the new bytes as they come from the heap: the bitmap zeroes or
+// copies them itself, and readers that write every row skip clearing a picture they overwrite.
+template <class T>
+struct TPixelAllocator : std::allocator<T> {
+    template <class U>
+    struct rebind {
+        using other = TPixelAllocator<U>;
+    };
+    TPixelAllocator() = default;
+    template <class U>
+    TPixelAllocator(const TPixelAllocator<U>&) noexcept {}
+    template <class U>
+    void construct(U* p) noexcept
+    {
+        ::new (static_cast<void*>(p)) U;
+    }
+    template <class U, class... Args>
+    void construct(U* p, Args&&... args)
+    {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
 
 enum TPixelFormat { pf1bit, pf4bit, pf8bit, pf15bit, pf16bit, pf24bit, pf32bit };
 
@@ -33,6 +58,9 @@ public:
 
     TBitmap();
     TBitmap(int width, int height, TPixelFormat format = pf24bit);
+    // For a reader that writes every row: the pixels start undefined, only the row padding is
+    // zero.
+    static TBitmap ForOverwrite(int width, int height, TPixelFormat format = pf24bit);
     TBitmap(const TBitmap& other);
     TBitmap& operator=(const TBitmap& other);
     TBitmap(TBitmap&& other) noexcept;
@@ -93,13 +121,13 @@ public:
     bool operator==(const TBitmap& other) const; // same size, format, palette and visible pixels
 
 private:
-    void Allocate(int width, int height, TPixelFormat format);
+    void Allocate(int width, int height, TPixelFormat format, bool clear = true);
 
     int width_ = 0;
     int height_ = 0;
     TPixelFormat format_ = pf24bit;
     int rowBytes_ = 0;
-    std::vector<std::uint8_t> bits_;
+    std::vector<std::uint8_t, TPixelAllocator<std::uint8_t>> bits_;
     std::vector<TRGBQuad> palette_;
     bool transparent_ = false;
     bool transparentColorSet_ = false;
