@@ -317,7 +317,7 @@ void TvekShapeController::BuildItems()
     TShapeMenuItem& alignSize = root.Add("Align/Size");
     for (const auto& [text, align] : aligns) {
         TShapeMenuItem& item = alignSize.Add(text);
-        if (align) item.OnClick = [this, align] { AlignSelection(align); };
+        if (align) item.OnClick = [this, align = align] { AlignSelection(align); };
     }
 
     root.Add("GroupName", [this] { EditGroupName(); });
@@ -330,7 +330,7 @@ void TvekShapeController::BuildItems()
         {"ConnectorW", "Enter ConnectorW", &TvekShape::ConnectorW, &TvekShape::SetConnectorW},
     };
     for (const auto& [text, prompt, get, set] : connectors)
-        root.Add(text, onShape([prompt, get, set](TvekShape& s) {
+        root.Add(text, onShape([prompt = prompt, get = get, set = set](TvekShape& s) {
             std::string value = (s.*get)();
             if (Prompt("ShapeController", prompt, value)) (s.*set)(value);
         }));
